@@ -1,0 +1,5 @@
+// State of unreduce: follower sets, one sub-record of EngineState.
+#pragma once
+
+struct UnreduceState {
+};
