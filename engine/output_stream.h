@@ -3,11 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/crc32.h"
 #include "engine/engine_state.h"
-
-// Standard zip CRC-32 (reflected polynomial 0xEDB88320) over count bytes.
-// The caller presets the register to 0xFFFFFFFF and complements it at the end.
-[[nodiscard]] std::uint32_t crc32_update(std::uint32_t crc, const std::uint8_t* data, std::size_t count);
 
 // Checksums a run and writes it (with line-end conversion when the member asks
 // for it). Returns 0, or 50 when the data was not written after a write failure.
