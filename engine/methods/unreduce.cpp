@@ -26,7 +26,7 @@
 #include <cstring>
 
 #include "engine/input.h"
-#include "engine/output_stream.h"
+#include "engine/methods/legacy_window.h"
 
 namespace {
 
@@ -99,59 +99,14 @@ class ReduceBits {
   bool ended_ = false;
 };
 
-class ReduceWindow {
- public:
-  explicit ReduceWindow(EngineState& s) : s_(s), w_(s.out.output_window.data()) {}
-
-  void put(std::uint8_t b) {
-    w_[pos_++] = b;
-    if (pos_ == window_size) flush_full();
-  }
-
-  // Copies a run of `length` bytes from `distance` back, in pieces that end
-  // at the window's end or the source's wrap.
-  void copy(unsigned distance, unsigned length) {
-    unsigned src = (pos_ - distance) & (window_size - 1);
-    while (length > 0) {
-      unsigned piece = std::min(window_size - std::max(src, pos_), length);
-      if (!written_ && src >= pos_) {
-        std::memset(w_ + pos_, 0, piece);  // before the member's first byte
-      } else if (src < pos_ && pos_ - src >= piece) {
-        std::memcpy(w_ + pos_, w_ + src, piece);
-      } else if (src > pos_) {
-        std::memmove(w_ + pos_, w_ + src, piece);  // source ahead: same as a forward copy
-      } else {
-        for (unsigned i = 0; i < piece; ++i) w_[pos_ + i] = w_[src + i];  // overlapping: repeat
-      }
-      src = (src + piece) & (window_size - 1);
-      pos_ += piece;
-      length -= piece;
-      if (pos_ == window_size) flush_full();
-    }
-  }
-
-  int finish() { return flush_output(s_, w_, pos_, 0); }
-
- private:
-  void flush_full() {
-    (void)flush_output(s_, w_, window_size, 0);
-    pos_ = 0;
-    written_ = true;
-  }
-
-  EngineState& s_;
-  std::uint8_t* w_;
-  unsigned pos_ = 0;
-  bool written_ = false;
-};
-
 void read_follower_sets(EngineState& s, ReduceBits& bits) {
   std::uint8_t* rows = s.out.output_window.data() + follower_offset;
   std::memset(rows, 0, 256 * follower_row);
   for (int value = 255; value >= 0; --value) {
     unsigned count = bits.take(6);
     s.unreduce.follower_count[value] = static_cast<std::uint8_t>(count);
-    for (unsigned i = 0; i < count; ++i) rows[value * follower_row + i] = static_cast<std::uint8_t>(bits.take(8));
+    for (unsigned i = 0; i < count; ++i)
+      rows[value * follower_row + i] = static_cast<std::uint8_t>(bits.take(8));
   }
 }
 
@@ -163,7 +118,7 @@ int unreduce(EngineState& s) {
   const std::uint8_t* rows = s.out.output_window.data() + follower_offset;
 
   ReduceBits bits(s);
-  ReduceWindow window(s);
+  LegacyWindow<window_size> window(s);
   read_follower_sets(s, bits);
 
   std::int64_t remaining = s.member.expected_output_size;

@@ -129,7 +129,8 @@ void clear_leaf_codes(EngineState& s, CodeTables& t) {
     unsigned parent = static_cast<std::uint16_t>(t.prefix(code)) & ~clear_mark;
     // A free code's prefix (-1) reads as 0x7FFF here and is passed over.
     if (parent >= first_free_code && parent < code_count)
-      t.set_prefix(parent, static_cast<std::int16_t>(static_cast<std::uint16_t>(t.prefix(parent)) & ~clear_mark));
+      t.set_prefix(parent,
+                   static_cast<std::int16_t>(static_cast<std::uint16_t>(t.prefix(parent)) & ~clear_mark));
   }
   for (unsigned code = first_free_code; code < end; ++code)
     if (static_cast<std::uint16_t>(t.prefix(code)) & clear_mark) t.set_prefix(code, free_mark);
@@ -141,8 +142,8 @@ void clear_leaf_codes(EngineState& s, CodeTables& t) {
 }  // namespace
 
 int unshrink(EngineState& s) {
-  const bool convert = s.member.current_member != nullptr &&
-                       (s.member.current_member->flags & member_convert_line_ends) != 0;
+  const bool convert =
+      s.member.current_member != nullptr && (s.member.current_member->flags & member_convert_line_ends) != 0;
   if (convert && !s.out.conversion_buffer) {
     s.out.conversion_buffer.reset(new (std::nothrow) std::uint8_t[conversion_buffer_size]);
     if (!s.out.conversion_buffer) return unshrink_no_memory;

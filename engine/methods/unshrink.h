@@ -13,8 +13,8 @@
 // is dropped, as with the other decoders' failures.
 enum UnshrinkResult : int {
   unshrink_ok = 0,
-  unshrink_bad_data = 1,  // code width beyond 13, or a string longer than 8192 bytes
-                          // (a prefix chain that loops ends up here too)
+  unshrink_bad_data = 1,   // code width beyond 13, or a string longer than 8192 bytes
+                           // (a prefix chain that loops ends up here too)
   unshrink_no_memory = 5,  // conversion_buffer could not be allocated; nothing decoded
 };
 

@@ -21,7 +21,9 @@
 
 namespace {
 
-std::uint32_t le16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
+std::uint32_t le16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8;
+}
 std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return le16(b, at) | static_cast<std::uint32_t>(le16(b, at + 2)) << 16;
 }

@@ -37,7 +37,9 @@ legacy::DecodeRun run(const Bytes& data, std::uint32_t usize = 0) {
   return legacy::run_decoder(unshrink, data, setup);
 }
 
-std::string text(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
+std::string text(const std::vector<std::uint8_t>& b) {
+  return {b.begin(), b.end()};
+}
 
 TEST(Unshrink, HandBuiltStreams) {
   struct Case {
@@ -54,14 +56,23 @@ TEST(Unshrink, HandBuiltStreams) {
       {"KwKwK after a longer string", codes({{'A', 9}, {'B', 9}, {257, 9}, {259, 9}}), "ABABABA"},
       // 256,1 widens from the next code on; two escapes may follow each other.
       {"subcode 1 widens the next code", codes({{'A', 9}, {256, 9}, {1, 9}, {'B', 10}, {257, 10}}), "ABAB"},
-      {"two escapes in a row",
-       codes({{'A', 9}, {256, 9}, {1, 9}, {256, 10}, {1, 10}, {'B', 11}, {257, 11}}), "ABAB"},
+      {"two escapes in a row", codes({{'A', 9}, {256, 9}, {1, 9}, {256, 10}, {1, 10}, {'B', 11}, {257, 11}}),
+       "ABAB"},
       {"other subcodes do nothing", codes({{'A', 9}, {256, 9}, {7, 9}, {'B', 9}, {257, 9}}), "ABAB"},
       // A, B, 257=AB, C: 258=BA, 259=ABC. The clear frees the leaves 258 and
       // 259 and keeps 257 (prefix of 259). D then defines 258=CD, which the
       // next code uses; 257 still reads AB; 259 is redefined as DC.
       {"partial clear reuses the lowest freed code",
-       codes({{'A', 9}, {'B', 9}, {257, 9}, {'C', 9}, {256, 9}, {2, 9}, {'D', 9}, {258, 9}, {257, 9}, {259, 9}}),
+       codes({{'A', 9},
+              {'B', 9},
+              {257, 9},
+              {'C', 9},
+              {256, 9},
+              {2, 9},
+              {'D', 9},
+              {258, 9},
+              {257, 9},
+              {259, 9}}),
        "ABABCDCDABDC"},
       // Zero bits after the last code do not form another code when fewer than
       // a code's width remain.
@@ -80,9 +91,18 @@ TEST(Unshrink, DamagedStreamsStopAsBadData) {
     const char* what;
     Bytes data;
   } cases[] = {
-      {"width raised beyond 13",
-       codes({{'A', 9}, {256, 9}, {1, 9}, {256, 10}, {1, 10}, {256, 11}, {1, 11}, {256, 12}, {1, 12}, {256, 13},
-              {1, 13}, {'B', 14}})},
+      {"width raised beyond 13", codes({{'A', 9},
+                                        {256, 9},
+                                        {1, 9},
+                                        {256, 10},
+                                        {1, 10},
+                                        {256, 11},
+                                        {1, 11},
+                                        {256, 12},
+                                        {1, 12},
+                                        {256, 13},
+                                        {1, 13},
+                                        {'B', 14}})},
       // 300 is free twice in a row: its string is the previous code's, which
       // is 300 itself, so the prefix chain returns to where it started.
       {"prefix chain loops", codes({{'A', 9}, {300, 9}, {300, 9}, {'B', 9}})},
@@ -142,8 +162,16 @@ TEST(Unshrink, RoundTripsThroughTheEncoder) {
       {"one byte", {'x'}, {}, 0, clear | width13},
       {"a run: KwKwK all along", Bytes(20000, 'z'), {}, kwkwk, clear | full},
       {"text, cleared when full", legacy::sample_text(300000, 1), {}, clear | reuse | kwkwk | width13, 0},
-      {"text, forced clears", legacy::sample_text(40000, 2), {true, {50, 51, 400, 3000}, true}, clear | reuse, 0},
-      {"noise, table full, never cleared", random_bytes(60000, 7), {false, {}, true}, full | width13, clear | reuse},
+      {"text, forced clears",
+       legacy::sample_text(40000, 2),
+       {true, {50, 51, 400, 3000}, true},
+       clear | reuse,
+       0},
+      {"noise, table full, never cleared",
+       random_bytes(60000, 7),
+       {false, {}, true},
+       full | width13,
+       clear | reuse},
       {"noise, cleared when full", random_bytes(60000, 8), {}, clear | reuse | width13, 0},
       {"text without KwKwK codes", legacy::sample_text(20000, 5), {true, {}, false}, 0, kwkwk},
   };

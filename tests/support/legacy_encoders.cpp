@@ -213,7 +213,8 @@ Bytes shrink(std::span<const std::uint8_t> input, const ShrinkOptions& options, 
     }
 
     send(code);
-    if (previous >= 0 && !table.define(static_cast<unsigned>(previous), input[pos], stats)) ++stats.full_codes;
+    if (previous >= 0 && !table.define(static_cast<unsigned>(previous), input[pos], stats))
+      ++stats.full_codes;
     ++stats.codes;
     previous = static_cast<int>(code);
     pos += len;
@@ -279,8 +280,10 @@ FollowerSets choose_follower_sets(std::span<const std::uint8_t> stage, unsigned 
   for (unsigned v = 0; v < 256; ++v) {
     std::vector<unsigned> order(256);
     std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) { return pairs[v][a] > pairs[v][b]; });
-    for (unsigned i = 0; i < max_set && pairs[v][order[i]] >= 2; ++i) sets[v].push_back(static_cast<std::uint8_t>(order[i]));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](unsigned a, unsigned b) { return pairs[v][a] > pairs[v][b]; });
+    for (unsigned i = 0; i < max_set && pairs[v][order[i]] >= 2; ++i)
+      sets[v].push_back(static_cast<std::uint8_t>(order[i]));
   }
   return sets;
 }
@@ -391,17 +394,18 @@ std::vector<unsigned> shannon_fano_lengths(const std::vector<std::size_t>& count
   for (std::size_t i = 0; i < counts.size(); ++i) weights[i] = counts[i] + 1;  // every symbol gets a code
   std::vector<unsigned> order(counts.size());
   std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) { return weights[a] > weights[b]; });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](unsigned a, unsigned b) { return weights[a] > weights[b]; });
   std::vector<unsigned> lengths(counts.size(), 0);
   sf_split(order, weights, 0, order.size(), 0, lengths);
   return lengths;
 }
 
-void write_tree(BitWriter& w, const std::vector<unsigned>& lengths) {
+void write_tree(BitWriter& w, const std::vector<unsigned>& lengths, unsigned max_run) {
   Bytes runs;
   for (std::size_t i = 0; i < lengths.size();) {
     std::size_t j = i;
-    while (j < lengths.size() && j - i < 16 && lengths[j] == lengths[i]) ++j;
+    while (j < lengths.size() && j - i < max_run && lengths[j] == lengths[i]) ++j;
     if (lengths[i] < 1 || lengths[i] > 16) throw std::invalid_argument("tree length out of range");
     runs.push_back(static_cast<std::uint8_t>((j - i - 1) << 4 | (lengths[i] - 1)));
     i = j;
@@ -411,26 +415,28 @@ void write_tree(BitWriter& w, const std::vector<unsigned>& lengths) {
 }
 
 ImplodeWriter::ImplodeWriter(bool large_window, std::vector<unsigned> literal_lengths,
-                             std::vector<unsigned> length_lengths, std::vector<unsigned> distance_lengths)
+                             std::vector<unsigned> length_lengths, std::vector<unsigned> distance_lengths,
+                             unsigned max_run)
     : large_window_(large_window),
       literal_tree_(!literal_lengths.empty()),
       lit_len_(std::move(literal_lengths)),
       len_len_(std::move(length_lengths)),
       dist_len_(std::move(distance_lengths)) {
   if (literal_tree_) {
-    write_tree(w_, lit_len_);
+    write_tree(w_, lit_len_, max_run);
     lit_code_ = canonical_codes(lit_len_);
   }
-  write_tree(w_, len_len_);
+  write_tree(w_, len_len_, max_run);
   len_code_ = canonical_codes(len_len_);
-  write_tree(w_, dist_len_);
+  write_tree(w_, dist_len_, max_run);
   dist_code_ = canonical_codes(dist_len_);
 }
 
 // Codes go out first bit first, complemented (the decoder inverts them back).
 void ImplodeWriter::put_code(const std::vector<std::uint32_t>& codes, const std::vector<unsigned>& lengths,
                              unsigned symbol) {
-  for (int i = static_cast<int>(lengths[symbol]) - 1; i >= 0; --i) w_.put(((codes[symbol] >> i) & 1u) ^ 1u, 1);
+  for (int i = static_cast<int>(lengths[symbol]) - 1; i >= 0; --i)
+    w_.put(((codes[symbol] >> i) & 1u) ^ 1u, 1);
 }
 
 void ImplodeWriter::literal(std::uint8_t b) {
@@ -493,10 +499,9 @@ Bytes implode(std::span<const std::uint8_t> input, bool literal_tree, bool large
 }
 
 Bytes sample_text(std::size_t size, std::uint32_t seed) {
-  static const char* const words[] = {"the ",     "archive ", "member ",  "zip ",   "window ", "of ",
-                                      "shrink ",  "reduce ",  "implode ", "data\r\n", "and ",  "a ",
-                                      "table ",   "code ",    "string ",  "VOK ",   "1990 ",   "\x90",
-                                      "setup ",   "byte "};
+  static const char* const words[] = {
+      "the ", "archive ", "member ", "zip ",  "window ", "of ",  "shrink ", "reduce ", "implode ", "data\r\n",
+      "and ", "a ",       "table ",  "code ", "string ", "VOK ", "1990 ",   "\x90",    "setup ",   "byte "};
   Bytes out;
   out.reserve(size);
   std::uint32_t x = seed * 2654435761u + 12345u;

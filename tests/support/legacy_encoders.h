@@ -36,17 +36,17 @@ class BitWriter {
 // ---- Shrink -----------------------------------------------------------------
 
 struct ShrinkOptions {
-  bool clear_when_full = true;              // partial clear once code 8191 is taken
-  std::vector<std::size_t> clear_before;    // partial clear before the n-th emitted code (0-based)
-  bool use_kwkwk = true;                    // may send the code being defined (the KwKwK case)
+  bool clear_when_full = true;            // partial clear once code 8191 is taken
+  std::vector<std::size_t> clear_before;  // partial clear before the n-th emitted code (0-based)
+  bool use_kwkwk = true;                  // may send the code being defined (the KwKwK case)
 };
 
 struct ShrinkStats {
-  std::size_t codes = 0;          // string codes sent
-  std::size_t clears = 0;         // partial clears sent
-  std::size_t kwkwk = 0;          // codes sent while being defined
-  std::size_t reused_codes = 0;   // entries placed in a freed code
-  std::size_t full_codes = 0;     // codes sent while the table was full
+  std::size_t codes = 0;         // string codes sent
+  std::size_t clears = 0;        // partial clears sent
+  std::size_t kwkwk = 0;         // codes sent while being defined
+  std::size_t reused_codes = 0;  // entries placed in a freed code
+  std::size_t full_codes = 0;    // codes sent while the table was full
   int final_width = 9;
 };
 
@@ -92,15 +92,17 @@ Bytes reduce(std::span<const std::uint8_t> input, int factor, const ReduceOption
 // symbol counts by Shannon-Fano splitting.
 std::vector<unsigned> shannon_fano_lengths(const std::vector<std::size_t>& counts);
 
-// Writes a tree description: count byte, then (run - 1) << 4 | (length - 1) bytes.
-void write_tree(BitWriter& w, const std::vector<unsigned>& lengths);
+// Writes a tree description: count byte, then (run - 1) << 4 | (length - 1)
+// bytes, runs of at most max_run symbols.
+void write_tree(BitWriter& w, const std::vector<unsigned>& lengths, unsigned max_run = 16);
 
 // Stream builder: trees first, then literals and matches.
 class ImplodeWriter {
  public:
   // Lengths of 256 literal symbols (empty: no literal tree), 64 length and 64 distance symbols.
-  ImplodeWriter(bool large_window, std::vector<unsigned> literal_lengths, std::vector<unsigned> length_lengths,
-                std::vector<unsigned> distance_lengths);
+  ImplodeWriter(bool large_window, std::vector<unsigned> literal_lengths,
+                std::vector<unsigned> length_lengths, std::vector<unsigned> distance_lengths,
+                unsigned max_run = 16);
 
   void literal(std::uint8_t b);
   void match(unsigned distance, unsigned length);  // distance 1..8192/4096, length from min_length()
@@ -110,7 +112,8 @@ class ImplodeWriter {
   Bytes finish() { return w_.finish(); }
 
  private:
-  void put_code(const std::vector<std::uint32_t>& codes, const std::vector<unsigned>& lengths, unsigned symbol);
+  void put_code(const std::vector<std::uint32_t>& codes, const std::vector<unsigned>& lengths,
+                unsigned symbol);
 
   bool large_window_;
   bool literal_tree_;

@@ -20,10 +20,10 @@ struct MemberSetup {
   std::uint32_t uncompressed_size = 0;
   std::optional<long> compressed_size;  // default: the data's size
   bool test_only = false;
-  bool convert_line_ends = false;       // member marked for text conversion
-  int window_fill = -1;                 // 0..255: output_window holds this byte beforehand
-  std::int64_t data_offset = 0;         // where the data starts in `file` (when given)
-  std::string file;                     // read the data from this file instead
+  bool convert_line_ends = false;  // member marked for text conversion
+  int window_fill = -1;            // 0..255: output_window holds this byte beforehand
+  std::int64_t data_offset = 0;    // where the data starts in `file` (when given)
+  std::string file;                // read the data from this file instead
 };
 
 struct DecodeRun {
@@ -32,7 +32,7 @@ struct DecodeRun {
   std::uint32_t crc = 0;             // CRC-32 over everything passed to flush_output
   long compressed_left = 0;          // after the decoder
   long used_compressed = 0;
-  unsigned output_count = 0;         // bytes left unflushed in output_buffer
+  unsigned output_count = 0;  // bytes left unflushed in output_buffer
   bool setup_failed = false;
 };
 
