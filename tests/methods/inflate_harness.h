@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -173,8 +175,11 @@ struct RunResult {
   long compressed_left = 0;
 };
 
+// Per process: tests run in parallel, also from other checkouts that share
+// the temporary folder.
 inline std::string temp_path(const std::string& name) {
-  return ::testing::TempDir() + "vok_inflate_" + name;
+  static const std::string token = std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
+  return ::testing::TempDir() + "vok_inflate_" + token + "_" + name;
 }
 
 inline Bytes read_file(const std::string& path) {
@@ -188,7 +193,11 @@ inline Bytes read_file(const std::string& path) {
 class Runner {
  public:
   Runner() : s_(std::make_unique<EngineState>()) {}
-  ~Runner() { release_fixed_tables(*s_); }
+  ~Runner() {
+    release_fixed_tables(*s_);
+    std::remove(temp_path("in.bin").c_str());
+    std::remove(temp_path("out.bin").c_str());
+  }
   EngineState& state() { return *s_; }
 
   RunResult run(const Bytes& stream, long member_size = -1, bool quiet = false) {
