@@ -5,7 +5,8 @@
 //   byte 0     general purpose flag bits, low byte (explode: bit 1 8K window,
 //              bit 2 literal tree; unshrink: bit 0 marks a text member;
 //              unreduce: bits 0-1 the factor minus one)
-//   bytes 1-3  uncompressed size, little-endian, at most 1 MiB (masked)
+//   bytes 1-3  uncompressed size, little-endian, at most 256 KiB (masked, to
+//              keep runs fast)
 //   byte 4     compressed size claimed beyond the data, in KiB (0: exact),
 //              so that truncated members and explode's wide distance
 //              lookup (above 200000 bytes) are reached
@@ -28,7 +29,7 @@
 namespace legacy_fuzz {
 
 inline constexpr std::size_t header_size = 5;
-inline constexpr std::uint32_t size_mask = 0xFFFFF;
+inline constexpr std::uint32_t size_mask = 0x3FFFF;
 
 struct Run {
   int result = 0;

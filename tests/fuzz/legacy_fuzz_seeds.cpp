@@ -1,7 +1,7 @@
 // Makes the seeds of fuzz_explode, fuzz_unshrink and fuzz_unreduce (input
 // layout in legacy_fuzz.h): fixtures of the test encoders for every variant,
 // and the shrunk, reduced and imploded members of the real-archive corpus
-// (members of at most 64 KiB of data and 1 MiB of output).
+// (members of at most 64 KiB of data and 256 KiB of output).
 //
 // Usage: legacy_fuzz_seeds OUT_DIR [CORPUS_DIR]
 #include <cstdint>
@@ -62,7 +62,7 @@ void corpus_seeds(const fs::path& archive, const fs::path& out) {
     std::uint32_t csize = le32(zip, p + 20), usize = le32(zip, p + 24);
     std::size_t local = static_cast<std::size_t>(le32(zip, p + 42) + prefix);
     p += 46 + le16(zip, p + 28) + le16(zip, p + 30) + le16(zip, p + 32);
-    if (method < 1 || method > 6 || csize > 65536 || usize > 0xFFFFF || (flags & 1)) continue;
+    if (method < 1 || method > 6 || csize > 65536 || usize > 0x3FFFF || (flags & 1)) continue;
     if (local + 30 > zip.size() || std::memcmp(&zip[local], "PK\3\4", 4) != 0) continue;
     std::size_t data = local + 30 + le16(zip, local + 26) + le16(zip, local + 28);
     if (data + csize > zip.size()) continue;
@@ -115,6 +115,16 @@ int main(int argc, char** argv) {
   Bytes big = noise(30000, 3);
   write_seed(out / "fuzz_unshrink", "shrink_full_table", 0, static_cast<std::uint32_t>(big.size()),
              legacy::shrink(big, {false, {}, true}));
+
+  // Regression: a partial clear once made a free code that was another
+  // code's prefix look used, with a prefix far outside the table.
+  write_seed(out / "fuzz_unshrink", "regression_clear_free_prefix", 1, 2500,
+             {
+                 0x61, 0x02, 0x0A, 0x48, 0x1C, 0x10, 0xA0, 0x80, 0x81, 0x2B, 0x00, 0x05, 0x08, 0x2C,
+                 0x68, 0xF0, 0x20, 0xC2, 0x17, 0x12, 0x27, 0x52, 0xAC, 0x68, 0xF1, 0x22, 0xC6, 0x8C,
+                 0x1A, 0x37, 0x72, 0xEC, 0xE8, 0xF1, 0x23, 0xC8, 0x90, 0x22, 0x47, 0x92, 0x2C, 0x09,
+                 0x49, 0x50, 0x7B, 0x33, 0x3C, 0x89, 0xA7, 0xCE, 0xA1, 0x44, 0x8B, 0x1A, 0x2D, 0x0A,
+             });
 
   if (argc > 2) {
     std::error_code ec;
