@@ -757,4 +757,41 @@ TEST(ReportArchive, TruncatedArchiveComment) {
       << r.out;
 }
 
+// Report mode by program name, with either path separator (Windows passes
+// argument 0 with backslashes), or by -Z in front of the options.
+TEST(ReportArchive, ChosenByProgramName) {
+  zipw::Archive a;
+  a.members.push_back(member("only", 3, 30, 0100644u << 16));
+  const std::string bytes = zipw::build(a);
+  const std::string archive_line = "Archive:  x.zip   " + std::to_string(bytes.size()) + " bytes   1 file\n";
+  struct Case {
+    std::vector<std::string> args;
+    bool report;
+  } cases[] = {
+      {{"arcinfo", "-h", "x.zip"}, true},
+      {{"/usr/local/bin/ARCINFO", "-h", "x.zip"}, true},
+      {{"C:\\TOOLS\\ArcInfo.exe", "-h", "x.zip"}, true},
+      {{"ii", "-h", "x.zip"}, true},
+      {{"C:\\bin\\unpak.exe", "-Z", "-h", "x.zip"}, true},
+      {{"C:\\arcinfo\\unpak.exe", "-h", "x.zip"}, false},
+  };
+  for (auto& c : cases) {
+    ReportRun t;
+    t.put("x.zip", bytes);
+    const std::string program = c.args[0];
+    c.args.erase(c.args.begin());
+    c.args.insert(c.args.begin(), program);
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(t.dir.path());
+    RunOutput r = enginetest::run(*t.state, c.args);
+    std::filesystem::current_path(previous);
+    if (c.report) {
+      EXPECT_EQ(r.result, 0) << program;
+      EXPECT_EQ(r.out, archive_line) << program;
+    } else {
+      EXPECT_EQ(r.result, bad_options) << program << ": -h is no extraction option";
+    }
+  }
+}
+
 }  // namespace
