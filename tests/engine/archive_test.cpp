@@ -274,6 +274,44 @@ TEST(ArchiveLoop, WildcardArchiveNamesAndSummary) {
   EXPECT_EQ(r.out.find("\n\n"), std::string::npos) << r.out;
 }
 
+// The end-of-run summary over a wildcard that meets archives, a file that is
+// no archive and directories ("." and ".." among them).
+TEST(ArchiveLoop, SummaryLines) {
+  ArchiveRun t;
+  t.put("a.zip", zipw::build(two_members()));
+  t.put("b.zip", zipw::build(two_members()));
+  t.put("bad.zip", "no archive in here");
+  std::filesystem::create_directory(t.dir.file("sub"));
+  RunOutput r = t.unpak({"-lqq", t.dir.file("*")});
+  EXPECT_EQ(r.result, 9);  // directories are left out of the result
+  const std::string summary =
+      "\n2 archives were successfully processed.\n1 file had no zipfile directory.\n3 \"zipfiles\" were "
+      "directories.\n";
+  ASSERT_GE(r.err.size(), summary.size()) << r.err;
+  EXPECT_EQ(r.err.substr(r.err.size() - summary.size()), summary) << r.err;
+
+  struct Case {
+    const char* pattern;
+    int result;
+    const char* summary;
+  } cases[] = {
+      {"a.zip", 0, ""},  // one success: no summary at all
+      {"[ab].zip", 0, "\n2 archives were successfully processed.\n"},
+      {"sub", 9, "\nNo zipfiles found.\n"},  // a directory, and no sub.zip either
+      {"b*", 9, "\n1 archive was successfully processed.\n1 file had no zipfile directory.\n"},
+  };
+  for (const Case& c : cases) {
+    r = t.unpak({"-lqq", t.dir.file(c.pattern)});
+    EXPECT_EQ(r.result, c.result) << c.pattern;
+    const std::string want = c.summary;
+    ASSERT_GE(r.err.size(), want.size()) << c.pattern << "\n" << r.err;
+    EXPECT_EQ(r.err.substr(r.err.size() - want.size()), want) << c.pattern << "\n" << r.err;
+    if (want.empty()) {
+      EXPECT_EQ(r.err, "") << c.pattern;
+    }
+  }
+}
+
 TEST(ArchiveLoop, ArchiveComment) {
   ArchiveRun t;
   zipw::Archive a = two_members();
@@ -391,6 +429,38 @@ TEST(HostileArchives, TruncatedEverywhere) {
     std::string path = t.put("t.zip", whole.substr(0, n));
     RunOutput r = t.unpak({"-v", path});
     EXPECT_NE(r.result, 0) << "cut at " << n;
+  }
+}
+
+// Every byte of a small archive set to 0x00 and to 0xFF in turn: the
+// listing never reads outside its buffers (the sanitizer build checks that)
+// and never hangs; a damaged signature is always reported.
+TEST(HostileArchives, EveryByteCorrupted) {
+  ArchiveRun t;
+  zipw::Archive a = two_members();
+  a.members[0].comment = "member comment";
+  a.members[1].central_extra = std::string(12, 'e');
+  a.comment = "archive comment";
+  zipw::Layout layout;
+  const std::string whole = zipw::build(a, layout);
+  auto in_signature = [&](std::size_t i, std::size_t at) { return i >= at && i < at + 4; };
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    for (char value : {'\x00', '\xff'}) {
+      std::string bytes = whole;
+      if (bytes[i] == value) continue;
+      bytes[i] = value;
+      std::string path = t.put("h.zip", bytes);
+      RunOutput r = t.unpak({"-v", path});
+      if (in_signature(i, layout.end_record_offset)) {
+        EXPECT_EQ(r.result, 9) << "end signature byte " << i;
+      } else if (in_signature(i, layout.central_offsets[0])) {
+        EXPECT_EQ(r.result, 3) << "first central signature byte " << i;
+      } else if (in_signature(i, layout.central_offsets[1])) {
+        EXPECT_EQ(r.result, 3) << "second central signature byte " << i;
+        EXPECT_NE(r.err.find("expected central file header signature not found (file #1)"),
+                  std::string::npos);
+      }
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 // second run in the same program keeps from the first.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -333,6 +334,22 @@ TEST(EngineEntry, TwoRunsInOneProgram) {
 
   // Leave the program's state as a fresh program would have it for other tests.
   engine.opt.spaces_to_underscores = engine.opt.volume_labels = engine.opt.keep_versions = 0;
+}
+
+TEST(EngineEntryDeathTest, FatalSignals) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::signal(SIGSEGV, on_fatal_signal);
+        std::raise(SIGSEGV);
+      },
+      testing::ExitedWithCode(3), "error:  zipfile probably corrupt \\(segmentation violation\\)");
+  EXPECT_EXIT(
+      {
+        std::signal(SIGINT, on_fatal_signal);
+        std::raise(SIGINT);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
