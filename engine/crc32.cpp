@@ -25,4 +25,3 @@ std::uint32_t crc32_update(std::uint32_t crc, const std::uint8_t* data, std::siz
   for (std::size_t i = 0; i < count; ++i) crc = crc_table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
   return crc;
 }
-

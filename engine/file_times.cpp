@@ -64,6 +64,7 @@ std::int64_t dos_date_time_seconds(unsigned date, unsigned time) {
   std::int64_t days = 365LL * y + days_before_month[m] + (y + 1969) / 4 - 492;
   const int year = 1970 + y;
   if (m > 1 && year % 4 == 0 && year != 2100) ++days;
+  if (year > 2100) --days;  // the division above counted 2100 as a leap year
   const unsigned hours = time >> 11;
   const unsigned minutes = (time >> 5) & 0x3F;
   const unsigned seconds = 2 * (time & 0x1F);

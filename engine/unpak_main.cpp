@@ -2,4 +2,6 @@
 // the engine's result code.
 #include "engine/engine_main.h"
 
-int main(int argc, char** argv) { return engine_main(argc, argv); }
+int main(int argc, char** argv) {
+  return engine_main(argc, argv);
+}
