@@ -53,14 +53,14 @@ int set_root(EngineState& s, char* text) {
     had_slash = true;
   }
   const bool bare_drive = drive && length == 2;
+  int result = map_ok;
   if (!bare_drive) {
     sys::FileStatus st;
     if (!sys::file_status(text, st) || !st.is_directory) {
-      if (s.opt.create_directories == 0) {
-        n.extract_root_length = 0;
-        return map_leave;
-      }
-      if (sys::make_directory(text) != 0) {
+      // A directory that may not be created (-f) is still the root: members
+      // then find no file to freshen there, rather than in the current directory.
+      if (s.opt.create_directories == 0) result = map_leave;
+      if (result == map_ok && sys::make_directory(text) != 0) {
         std::fprintf(stderr, "checkdir:  can't create extraction directory: %s\n", text);
         std::fflush(stderr);
         n.extract_root_length = 0;
@@ -79,7 +79,7 @@ int set_root(EngineState& s, char* text) {
   if (bare_drive && !had_slash) append(end, ".");
   if (length > 1 || text[0] != '/') append(end, "/");
   n.extract_root_length = static_cast<int>(end - n.extract_root.get());
-  return map_ok;
+  return result;
 }
 
 int begin(EngineState& s) {

@@ -231,7 +231,7 @@ TEST(Checkdir, SetRoot) {
       {"existing", dir.str(), 1, 0, dir.str() + "/"},
       {"trailing slash", dir.str() + "/", 1, 0, dir.str() + "/"},
       {"created one level", dir / "new", 1, 0, dir / "new/"},
-      {"missing, may not create", dir / "new2", 0, 2, ""},
+      {"missing, may not create", dir / "new2", 0, 2, dir / "new2/"},
       {"bare drive", "C:", 0, 0, "C:./"},
       {"drive root", "C:/", 0, 0, "C:/"},
       {"empty", "", 1, 0, ""},
