@@ -25,9 +25,10 @@ class TerminalHooks final : public EngineHooks {
         std::fprintf(stderr, "Overwrite %s with VOK's installation defaults?", argument ? argument : "");
         break;
       case HookText::msg_overwrite_options:
-        std::fprintf(stderr,
-                     "Overwrite existing option files with VOK's installation defaults (all VOK settings will "
-                     "be lost)?");
+        std::fprintf(
+            stderr,
+            "Overwrite existing option files with VOK's installation defaults (all VOK settings will "
+            "be lost)?");
         break;
       case HookText::title_information:
         break;
