@@ -188,6 +188,14 @@ void os_DeleteObject(OsObject object);
 // Returns the class atom, 0 on failure.
 std::uint16_t os_RegisterClass(const char* name, OsWindowProc procedure, unsigned style, int icon_id,
                                int window_bytes);
+// A window of a class registered through the layer: a child of `parent`
+// (position in the parent's layer coordinates) or, with parent 0, a
+// top-level window with a caption and frame (position on the screen).
+// Created hidden; returns 0 on failure.
+OsWindow os_CreateWindow(const char* class_name, const char* title, OsWindow parent, int x, int y, int width,
+                         int height);
+// Paints the window's invalid part now.
+int os_UpdateWindow(OsWindow window);
 std::uint32_t os_QueryWindowULong(OsWindow window, int offset);
 void os_SetWindowULong(OsWindow window, int offset, std::uint32_t value);
 
@@ -213,6 +221,12 @@ int os_CreateThread(OsThreadProc procedure, void* argument);
 // whole program (read at os_Initialize).
 void os_TestOverrideSysValue(int number, int value);
 void os_TestClearOverrides();
+// Drawing objects and paint records the layer handed out and that were not
+// yet given back (os_DeleteObject, os_EndPaint): a paint that leaks shows
+// as a growing count.
+int os_TestLiveDrawingObjects();
+// Paints begun through os_BeginPaint since the program started.
+int os_TestPaintsBegun();
 #endif
 
 // --- assertions ----------------------------------------------------------

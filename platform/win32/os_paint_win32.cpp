@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 
 #include "platform/os_layer.h"
 #include "platform/win32/os_internal.h"
@@ -28,6 +29,16 @@ struct ClassEntry {
 };
 
 std::array<ClassEntry, 8> g_classes{};
+
+#if defined(VOK_TEST_SEAMS)
+std::atomic<int> g_live_objects{0};
+std::atomic<int> g_paints_begun{0};
+void count_object(const void* object, int change) {
+  if (object != nullptr) g_live_objects += change;
+}
+#else
+void count_object(const void*, int) {}
+#endif
 
 HWND hwnd_of(OsWindow window) {
   return static_cast<HWND>(window);
@@ -58,6 +69,10 @@ OsPaint* os_BeginPaint(OsWindow window, int, int) {
   record->paint.window = window;
   record->paint.height = client.bottom - client.top;
   record->paint.system = &record->system;
+  count_object(record, 1);
+#if defined(VOK_TEST_SEAMS)
+  ++g_paints_begun;
+#endif
   return &record->paint;
 }
 
@@ -65,6 +80,7 @@ void os_EndPaint(OsPaint* paint) {
   if (paint == nullptr) return;
   auto* record = reinterpret_cast<PaintRecord*>(paint);  // paint is the record's first member
   EndPaint(hwnd_of(paint->window), &record->system);
+  count_object(record, -1);
   delete record;
 }
 
@@ -84,15 +100,20 @@ int os_NiceRCL(const OsRect* rect, OsPaint* paint, int style) {
 }
 
 OsObject os_CreateSolidBrush(std::uint32_t colour) {
-  return CreateSolidBrush(colour);
+  HBRUSH brush = CreateSolidBrush(colour);
+  count_object(brush, 1);
+  return brush;
 }
 
 OsObject os_CreatePatternBrush(OsModule module, int bitmap_id, OsObject* bitmap) {
   HMODULE from = module != nullptr ? static_cast<HMODULE>(module) : static_cast<HMODULE>(os_layer_module());
   HBITMAP picture = LoadBitmapA(from, MAKEINTRESOURCEA(bitmap_id));
   *bitmap = picture;
+  count_object(picture, 1);
   if (picture == nullptr) return nullptr;
-  return CreatePatternBrush(picture);
+  HBRUSH brush = CreatePatternBrush(picture);
+  count_object(brush, 1);
+  return brush;
 }
 
 int os_FillRect(OsPaint* paint, const OsRect* rect, OsObject brush) {
@@ -101,7 +122,7 @@ int os_FillRect(OsPaint* paint, const OsRect* rect, OsObject brush) {
 }
 
 void os_DeleteObject(OsObject object) {
-  if (object != nullptr) DeleteObject(static_cast<HGDIOBJ>(object));
+  if (object != nullptr && DeleteObject(static_cast<HGDIOBJ>(object))) count_object(object, -1);
 }
 
 std::uint16_t os_RegisterClass(const char* name, OsWindowProc procedure, unsigned style, int icon_id,
@@ -134,6 +155,35 @@ std::uint16_t os_RegisterClass(const char* name, OsWindowProc procedure, unsigne
   if (atom != 0) *slot = ClassEntry{atom, procedure};
   return atom;
 }
+
+OsWindow os_CreateWindow(const char* class_name, const char* title, OsWindow parent, int x, int y, int width,
+                         int height) {
+  HWND owner = hwnd_of(parent);
+  const DWORD style = owner != nullptr ? WS_CHILD : WS_OVERLAPPEDWINDOW;
+  int top = 0;
+  if (owner != nullptr) {
+    RECT client{};
+    GetClientRect(owner, &client);
+    top = client.bottom - (y + height);
+  } else {
+    top = GetSystemMetrics(SM_CYSCREEN) - (y + height);
+  }
+  return CreateWindowExA(0, class_name, title != nullptr ? title : "", style, x, top, width, height, owner,
+                         nullptr, static_cast<HINSTANCE>(os_layer_module()), nullptr);
+}
+
+int os_UpdateWindow(OsWindow window) {
+  return UpdateWindow(hwnd_of(window)) ? 1 : 0;
+}
+
+#if defined(VOK_TEST_SEAMS)
+int os_TestLiveDrawingObjects() {
+  return g_live_objects;
+}
+int os_TestPaintsBegun() {
+  return g_paints_begun;
+}
+#endif
 
 std::uint32_t os_QueryWindowULong(OsWindow window, int offset) {
   return static_cast<std::uint32_t>(GetWindowLongA(hwnd_of(window), offset));

@@ -33,13 +33,17 @@ bool file_status(const char* path, FileStatus& out) {
   return true;
 }
 
-int open_read(const char* path) { return _open(path, _O_RDONLY | _O_BINARY); }
+int open_read(const char* path) {
+  return _open(path, _O_RDONLY | _O_BINARY);
+}
 
 int create_write(const char* path) {
   return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
-long read(int fd, void* buffer, unsigned count) { return _read(fd, buffer, count); }
+long read(int fd, void* buffer, unsigned count) {
+  return _read(fd, buffer, count);
+}
 
 long write(int fd, const void* buffer, unsigned count) {
   const char* p = static_cast<const char*>(buffer);
@@ -52,12 +56,20 @@ long write(int fd, const void* buffer, unsigned count) {
   return static_cast<long>(done);
 }
 
-std::int64_t seek(int fd, std::int64_t offset) { return _lseeki64(fd, offset, SEEK_SET); }
+std::int64_t seek(int fd, std::int64_t offset) {
+  return _lseeki64(fd, offset, SEEK_SET);
+}
 
-void close(int fd) { _close(fd); }
+void close(int fd) {
+  _close(fd);
+}
 
-int stdout_fd() { return _fileno(stdout); }
+int stdout_fd() {
+  return _fileno(stdout);
+}
 
-void set_binary_mode(int fd) { _setmode(fd, _O_BINARY); }
+void set_binary_mode(int fd) {
+  _setmode(fd, _O_BINARY);
+}
 
 }  // namespace sys
