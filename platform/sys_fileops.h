@@ -39,4 +39,11 @@ namespace sys {
 // POSIX, each read back as one '\n'.
 [[nodiscard]] std::FILE* open_text(const char* path, const char* mode);
 
+#if defined(VOK_TEST_SEAMS)
+// Test builds: while set, a stream that open_text opens for writing creates
+// its file but takes no data: every write fails and sets the stream's error
+// flag, as on a full disk.
+void test_fail_text_writes(bool fail);
+#endif
+
 }  // namespace sys

@@ -117,7 +117,26 @@ bool set_read_only(const char* path, bool read_only) {
   return ::chmod(p.c_str(), mode & 07777) == 0;
 }
 
+#if defined(VOK_TEST_SEAMS)
+namespace {
+bool fail_text_writes = false;
+}  // namespace
+
+void test_fail_text_writes(bool fail) {
+  fail_text_writes = fail;
+}
+#endif
+
 std::FILE* open_text(const char* path, const char* mode) {
+#if defined(VOK_TEST_SEAMS)
+  if (fail_text_writes && mode[0] == 'w') {
+    // Created, then handed out read-only: writes fail as they would on a full disk.
+    std::FILE* created = std::fopen(native_path(path).c_str(), mode);
+    if (created == nullptr) return nullptr;
+    std::fclose(created);
+    return std::fopen(native_path(path).c_str(), "r");
+  }
+#endif
   return std::fopen(native_path(path).c_str(), mode);
 }
 

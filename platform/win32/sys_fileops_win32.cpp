@@ -45,7 +45,26 @@ bool set_read_only(const char* path, bool read_only) {
   return SetFileAttributesA(path, attributes) != 0;
 }
 
+#if defined(VOK_TEST_SEAMS)
+namespace {
+bool fail_text_writes = false;
+}  // namespace
+
+void test_fail_text_writes(bool fail) {
+  fail_text_writes = fail;
+}
+#endif
+
 std::FILE* open_text(const char* path, const char* mode) {
+#if defined(VOK_TEST_SEAMS)
+  if (fail_text_writes && mode[0] == 'w') {
+    // Created, then handed out read-only: writes fail as they would on a full disk.
+    std::FILE* created = std::fopen(path, mode);
+    if (created == nullptr) return nullptr;
+    std::fclose(created);
+    return std::fopen(path, "r");
+  }
+#endif
   return std::fopen(path, mode);
 }
 

@@ -267,10 +267,12 @@ TEST(RewritePathSettings, FailuresLeaveTheOptionsFileAsItWas) {
     const char* why;
     bool read_only_target;
     bool temp_is_directory;
+    bool writes_fail;                  // as on a full disk: the partial file must not replace the original
     std::vector<std::string> listing;  // of the options folder afterwards
   } cases[] = {
-      {"the final copy fails on a read-only options file", true, false, {"STANDARD.VPA"}},
-      {"the temporary file cannot be created", false, true, {"STANDARD.TMP\\", "STANDARD.VPA"}},
+      {"the final copy fails on a read-only options file", true, false, false, {"STANDARD.VPA"}},
+      {"the temporary file cannot be created", false, true, false, {"STANDARD.TMP\\", "STANDARD.VPA"}},
+      {"writing the temporary file fails", false, false, true, {"STANDARD.VPA"}},
   };
   for (const Case& c : cases) {
     Installed installed;
@@ -280,7 +282,9 @@ TEST(RewritePathSettings, FailuresLeaveTheOptionsFileAsItWas) {
     }
     if (c.temp_is_directory) installed.tree.make_dir("OPTIONS\\STANDARD.TMP");
     HookRecorder hooks;
+    sys::test_fail_text_writes(c.writes_fail);
     rewrite_path_settings(installed.settings, "OPTIONS\\STANDARD.VPA");
+    sys::test_fail_text_writes(false);
     EXPECT_EQ(installed.tree.read("OPTIONS\\STANDARD.VPA"), original) << c.why;
     EXPECT_EQ(installed.tree.listing("OPTIONS"), c.listing) << c.why;
     EXPECT_EQ(hooks.statuses(), std::vector<StatusMessage>{StatusMessage::paths}) << c.why;
