@@ -8,7 +8,7 @@
 //
 // Every output path stays inside the extraction directory (or the current
 // directory): a leading "/" or "//" is removed, "." and ".." components are
-// dropped, and a literal (Ctrl-V) separator cannot smuggle a path into a
+// dropped (only ".." is worth a warning), and a literal (Ctrl-V) separator cannot smuggle a path into a
 // component. On Windows a backslash is a separator too, drive prefixes
 // ("C:", "C:/") are removed, and components that would open a device (CON,
 // NUL, COM1, ... with or without an extension) or that Windows would alias by
@@ -99,6 +99,12 @@ bool is_dot_component(const char* c) {
   return std::strcmp(c, ".") == 0 || std::strcmp(c, "..") == 0;
 }
 
+// "." names the directory it is in: dropping it changes nothing, so it is no
+// reason for a warning (tar-made archives store "./name").
+bool is_parent_component(const char* c) {
+  return std::strcmp(c, "..") == 0;
+}
+
 }  // namespace
 
 int mapname(EngineState& s, int /*flag*/) {
@@ -142,7 +148,7 @@ int mapname(EngineState& s, int /*flag*/) {
     if (is_separator(c)) {
       component[length] = '\0';
       if (is_dot_component(component.data())) {
-        n.name_made_safe = 1;
+        if (is_parent_component(component.data())) n.name_made_safe = 1;
       } else if (length > 0) {
         if (windows_names && make_windows_safe(component.data(), component.size())) n.name_made_safe = 1;
         r = checkdir(s, component.data(), CHECKDIR_ADD_DIR);
@@ -178,8 +184,8 @@ int mapname(EngineState& s, int /*flag*/) {
     if (digits) component[static_cast<std::size_t>(semicolon)] = '\0';
   }
   if (is_dot_component(component.data())) {
+    if (is_parent_component(component.data())) n.name_made_safe = 1;
     component[0] = '\0';
-    n.name_made_safe = 1;
   }
   if (windows_names && make_windows_safe(component.data(), component.size())) n.name_made_safe = 1;
 
