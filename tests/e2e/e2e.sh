@@ -28,6 +28,19 @@ drive() {  # uidriver steps...
   "$run" "$VOK_UIDRIVER_EXE" "$@" </dev/null
 }
 
+# No window manager runs on the test display. Wine then waits two seconds
+# for one whenever a window is hidden, and draws no captions: tell it once
+# per prefix that its windows are neither managed nor decorated.
+x11_settings() {
+  local prefix="${VOK_WINEPREFIX:-$build/wineprefix}"
+  [ -f "$prefix/.vok-e2e-x11" ] && return
+  drive >/dev/null  # makes the prefix
+  for value in Managed Decorated; do
+    "$run" reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  done
+  : >"$prefix/.vok-e2e-x11"
+}
+
 no_profile_entry() { drive profile-delete "Vokatel " WindowPos; }
 
 # A dialog in a language: caption, buttons, the note, the check boxes, one
@@ -48,6 +61,8 @@ nt_refusal() {  # archive title text
   drive env VOK_SYSVALUE_1=4 env VOK_SYSVALUE_0=351 start "$(exe)" - wait-box expect-windows 1 \
     expect-box-title "$2" expect-box-text "$3" expect-box-buttons OK answer OK wait-exit 0
 }
+
+x11_settings
 
 case "$case_name" in
   no_archive)
@@ -134,10 +149,6 @@ case "$case_name" in
     # The dialog in each language, as PNG files in the build tree.
     shots="$build/screenshots"
     mkdir -p "$shots"
-    drive >/dev/null  # starts the display and the prefix
-    # No window manager runs on the test display: Wine draws the captions
-    # and frames itself when told the windows are undecorated.
-    "$run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
     no_profile_entry
     display="${DISPLAY:-}"
     if ! { [ -n "$display" ] && DISPLAY="$display" xdpyinfo >/dev/null 2>&1; }; then
