@@ -136,6 +136,17 @@ case "$case_name" in
       expect-box-text "Tous les fichiers écrasés intentionnellement ont été sauvegardés dans le même répertoire!" \
       answer OK wait-exit 0
     ;;
+  questions)
+    # ask_yes_no: Yes and No; only Yes counts. With 0x80 (overwrite and beta
+    # questions) No is the default button; otherwise Yes is. The buttons are
+    # labelled in the system's language, not the run's.
+    probe="$(winpath "$VOK_PROBE_EXE")"
+    drive start-with "$probe" - "0 17 0x80" wait-box expect-box-title "Information" \
+      expect-box-text "Overwrite existing option files with VOK's installation defaults (all VOK settings will be lost)?" \
+      expect-box-buttons "Yes|No" expect-box-default No answer Yes wait-exit 1 \
+      start-with "$probe" - "1 17 0x80" wait-box expect-box-buttons "Yes|No" answer No wait-exit 0 \
+      start-with "$probe" - "0 19 0" wait-box expect-box-default Yes close-box wait-exit 0
+    ;;
   progress_bar_cells)
     setup_with INSTALL.FIL
     steps=(start "$(exe)" - wait-dialog "VOK Install V3.062" expect-bar 308 0)

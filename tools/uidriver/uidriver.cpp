@@ -30,7 +30,9 @@
 //   expect-box-text TEXT         the box's message (read both as Unicode and with
 //                                GetWindowTextA in the system's ANSI code page)
 //   expect-box-buttons A|B       the box's buttons, in order, without "&"
+//   expect-box-default BUTTON    the box's default button
 //   answer BUTTON                press the box's button labelled BUTTON
+//   close-box                    close the box without a button (Escape / system menu)
 //   pause READY DONE             create file READY, then wait until file DONE exists
 //   wait-exit CODE               wait for the program to end with exit code CODE
 //
@@ -470,6 +472,21 @@ int main() {
       if (names != from_utf8(arg(1)))
         fail("expect-box-buttons: %s, expected \"%s\"", shown(names).c_str(), arg(1).c_str());
       used = 1;
+    } else if (step == "expect-box-default") {
+      need(left, 1, "expect-box-default");
+      if (g_box == nullptr) fail("no message box (wait-box first)");
+      std::wstring found;
+      for (HWND b : box_buttons(g_box)) {
+        if ((GetWindowLongW(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+          found = without_ampersand(window_text(b));
+      }
+      if (found != from_utf8(arg(1)))
+        fail("expect-box-default: %s, expected \"%s\"", shown(found).c_str(), arg(1).c_str());
+      used = 1;
+    } else if (step == "close-box") {
+      if (g_box == nullptr) fail("no message box (wait-box first)");
+      PostMessageW(g_box, WM_SYSCOMMAND, SC_CLOSE, 0);
+      g_box = nullptr;
     } else if (step == "answer") {
       need(left, 1, "answer");
       if (g_box == nullptr) fail("no message box (wait-box first)");
