@@ -44,7 +44,9 @@ x11_settings() {
 no_profile_entry() { drive profile-delete "Vokatel " WindowPos; }
 
 # A dialog in a language: caption, buttons, the note, the check boxes, one
-# of the two pictures; then it is ended by "Cancel" or by closing it.
+# of the two pictures (both placed at box 304's left and box 300's top; the
+# test display's font leaves room for the small one only); then it is ended
+# by "Cancel" or by closing it.
 expect_dialog() {  # caption install cancel note how-to-end [start-directory]
   local caption="$1" install="$2" cancel="$3" note="$4" ending="$5" cwd="${6:--}"
   local end_steps=(click 2)
@@ -53,6 +55,7 @@ expect_dialog() {  # caption install cancel note how-to-end [start-directory]
     expect-text 1 "$install" expect-text 2 "$cancel" expect-text 105 "$note" \
     expect-check 300 0 expect-check 303 1 expect-check 304 1 expect-check 305 1 \
     expect-visible 201 1 expect-visible 200 0 expect-text 309 "" \
+    expect-place 201 304 300 200 180 expect-place 200 304 300 230 210 \
     "${end_steps[@]}" wait-exit 0
 }
 

@@ -20,6 +20,8 @@
 //   expect-check ID 0|1          check box state
 //   expect-visible ID 0|1        control visibility
 //   expect-enabled ID 0|1        control enabled state
+//   expect-place ID LEFT TOP W H control ID's left edge is control LEFT's, its top
+//                                edge control TOP's, its size W x H pixels
 //   click ID                     click a button of the dialog
 //   close                        close the dialog (system menu "Close")
 //   send ID MESSAGE FIRST SECOND send a message to control ID, print its result
@@ -397,6 +399,18 @@ int main() {
           step == "expect-visible" ? (IsWindowVisible(c) ? 1 : 0) : (IsWindowEnabled(c) ? 1 : 0);
       if (state != number(2)) fail("%s %d: %d, expected %d", step.c_str(), number(1), state, number(2));
       used = 2;
+    } else if (step == "expect-place") {
+      need(left, 5, "expect-place");
+      RECT r{}, l{}, t{};
+      GetWindowRect(control(number(1)), &r);
+      GetWindowRect(control(number(2)), &l);
+      GetWindowRect(control(number(3)), &t);
+      if (r.left != l.left || r.top != t.top || r.right - r.left != number(4) ||
+          r.bottom - r.top != number(5)) {
+        fail("expect-place %d: at %ld,%ld size %ldx%ld; expected left %ld, top %ld, size %dx%d", number(1),
+             r.left, r.top, r.right - r.left, r.bottom - r.top, l.left, t.top, number(4), number(5));
+      }
+      used = 5;
     } else if (step == "click") {
       need(left, 1, "click");
       PostMessageW(control(number(1)), BM_CLICK, 0, 0);
