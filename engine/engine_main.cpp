@@ -50,7 +50,10 @@ void reset_run_options(EngineOptions& o) {
 
 bool report_mode_chosen(int argc, char** argv) {
   const char* name = argv[0] != nullptr ? argv[0] : "";
-  if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
+  // Windows hands argument 0 over with backslashes ("C:\\TOOLS\\ARCINFO.EXE"):
+  // the program name is what follows the last separator of either kind.
+  for (const char* p = name; *p != '\0'; ++p)
+    if (*p == '/' || *p == '\\') name = p + 1;
   if (names_equal_nocase(name, "arcinfo", 7) == 0 || names_equal_nocase(name, "ii", 2) == 0) return true;
   return argc >= 2 && argv[1] != nullptr && std::strncmp(argv[1], "-Z", 2) == 0;
 }

@@ -10,7 +10,7 @@
 #include <array>
 #include <cstring>
 
-#include "installer/dialog_settings.h"
+#include "installer/imisc/install_settings.h"
 #include "installer/private_messages.h"
 #include "installer/setup_names.h"
 #include "installer/setup_state.h"

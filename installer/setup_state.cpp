@@ -9,8 +9,3 @@ OsThreadContext main_thread_context{};
 
 std::atomic<int> cancel_requested{0};
 std::atomic<int> worker_started{0};
-
-#include "installer/dialog_settings.h"
-#if defined(VOK_DIALOG_OWNS_SETTINGS)
-InstallSettings install_settings;
-#endif

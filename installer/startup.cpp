@@ -5,7 +5,8 @@
 #include <array>
 #include <cstring>
 
-#include "installer/dialog_settings.h"
+#include "installer/imisc/imisc_hooks.h"
+#include "installer/imisc/install_settings.h"
 #include "installer/main_dialog.h"
 #include "installer/message_catalogue.h"
 #include "installer/progress_bar.h"
@@ -43,6 +44,21 @@ int probe_archives() {
   return -1;
 }
 
+// The file helpers reach the status line and the assertion report through
+// hooks (they build natively, without the windowing layer).
+void show_file_helper_status(StatusMessage message) {
+  const MessageId id = message == StatusMessage::paths ? MSG_STATUS_PATHS : MSG_STATUS_CLEANUP;
+  // From the worker thread: the layer sends the text to the dialog's thread.
+  os_SetWindowText(os_SubWin(main_dialog, ID_STATUS_LINE), message_text(id));
+}
+
+void install_file_helper_hooks() {
+  ImiscHooks hooks;
+  hooks.show_status = show_file_helper_status;
+  hooks.report_assertion = _os_AssertMsg;
+  set_imisc_hooks(hooks);
+}
+
 bool platform_refused() {
   return os_QuerySysValue(1) == platform_nt && os_QuerySysValue(0) < first_accepted_nt_version;
 }
@@ -52,6 +68,7 @@ bool platform_refused() {
 int installer_main(std::intptr_t module, std::intptr_t, const char*, int) {
   instance_handle = reinterpret_cast<OsModule>(module);
   os_Initialize(module, ".", 0);
+  install_file_helper_hooks();
   std::array<char, module_path_size> path{};
   os_QueryModuleFileName(path.data(), static_cast<int>(path.size()));
   const int result = run_setup(path.data());

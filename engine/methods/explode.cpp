@@ -214,10 +214,13 @@ int explode(EngineState& s) {
   const bool literal_tree = (s.member.local.flags & 4) != 0;
   const bool large_window = (s.member.local.flags & 2) != 0;
 
+  // The compressed size as the reader was given it (from the local header,
+  // or the central directory's for members with a data descriptor).
+  const long compressed_size = s.in.compressed_left;
   ExplodeTables t;
   t.literal_bits = literal_lookup_bits;
   t.length_bits = length_lookup_bits;
-  t.distance_bits = explode_distance_lookup_bits(s.in.compressed_left);
+  t.distance_bits = explode_distance_lookup_bits(compressed_size);
   if (literal_tree) {
     if (int r = read_tree(s, 256, nullptr, t.literal, t.literal_bits); r != explode_ok) return r;
   }
@@ -241,6 +244,6 @@ int explode(EngineState& s) {
 
   (void)out.finish();
   if (unused == 0) return explode_ok;
-  s.out.used_compressed = clamp_long(static_cast<std::int64_t>(s.member.local.compressed_size) - unused);
+  s.out.used_compressed = clamp_long(static_cast<std::int64_t>(compressed_size) - unused);
   return explode_size_mismatch;
 }

@@ -127,8 +127,11 @@ void clear_leaf_codes(EngineState& s, CodeTables& t) {
     t.set_prefix(code, static_cast<std::int16_t>(static_cast<std::uint16_t>(t.prefix(code)) | clear_mark));
   for (unsigned code = first_free_code; code < end; ++code) {
     unsigned parent = static_cast<std::uint16_t>(t.prefix(code)) & ~clear_mark;
-    // A free code's prefix (-1) reads as 0x7FFF here and is passed over.
-    if (parent >= first_free_code && parent < code_count)
+    // A free code's own prefix (-1) reads as 0x7FFF here and is passed over.
+    // A free code can also be another code's prefix (damaged data sends codes
+    // before they exist); it must stay free: clearing bit 15 of its -1 would
+    // make it a used code whose prefix, 0x7FFF, lies far outside the table.
+    if (parent >= first_free_code && parent < code_count && t.prefix(parent) != free_mark)
       t.set_prefix(parent,
                    static_cast<std::int16_t>(static_cast<std::uint16_t>(t.prefix(parent)) & ~clear_mark));
   }
@@ -192,6 +195,10 @@ int unshrink(EngineState& s) {
         stack[--top] = saved;
         code = previous;
       } else {
+        // Prefixes are codes below 8192 by construction; checked all the
+        // same, as this is where a damaged table would read outside itself.
+        if (static_cast<std::uint16_t>(parent) >= code_count) [[unlikely]]
+          return unshrink_bad_data;
         stack[--top] = t.suffix(code);
         code = static_cast<std::uint16_t>(parent);
       }

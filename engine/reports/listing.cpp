@@ -34,10 +34,11 @@ constexpr char verbose_header_2[] = " ------  ------   ----  -----   ----    ---
 
 // "%c%d%%" of a ratio in tenths of a percent, rounded to whole percent.
 void format_ratio(char (&out)[16], int r) {
-  if (r >= 0) {
-    std::snprintf(out, sizeof out, "%c%d%%", ' ', (r + 5) / 10);
+  const long long v = r;
+  if (v >= 0) {
+    std::snprintf(out, sizeof out, "%c%lld%%", ' ', (v + 5) / 10);
   } else {
-    std::snprintf(out, sizeof out, "%c%d%%", '-', (5 - r) / 10);
+    std::snprintf(out, sizeof out, "%c%lld%%", '-', (5 - v) / 10);
   }
 }
 
@@ -72,15 +73,24 @@ struct ListingMember {
 
 }  // namespace
 
+// Computed in 64 bits: in 32 bits (c - u) x 1000 and (u - c) + d / 2 wrap for
+// sizes near 4 GiB or a compressed size far above a small uncompressed one,
+// which printed nonsense ratios. The rounding is the same; a ratio beyond
+// what an int holds is clamped.
 int ratio_permille(std::uint32_t u, std::uint32_t c) {
   if (u == 0) return 0;
+  const std::uint64_t u64 = u;
+  const std::uint64_t diff = c <= u ? u - c : c - u;
+  std::uint64_t r;
   if (u <= 2000000u) {
-    if (c <= u) return static_cast<int>(((u - c) * 1000u + u / 2) / u);
-    return -static_cast<int>(((c - u) * 1000u + u / 2) / u);
+    r = (diff * 1000u + u64 / 2) / u64;
+  } else {
+    const std::uint64_t d = u64 / 1000u;
+    r = (diff + d / 2) / d;
   }
-  std::uint32_t d = u / 1000u;
-  if (c <= u) return static_cast<int>(((u - c) + d / 2) / d);
-  return -static_cast<int>(((c - u) + d / 2) / d);
+  constexpr std::uint64_t largest = 2147483647u;
+  if (r > largest) r = largest;
+  return c <= u ? static_cast<int>(r) : -static_cast<int>(r);
 }
 
 void print_member_name(const char* name) {

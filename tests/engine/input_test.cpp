@@ -40,10 +40,10 @@ TEST(ReadBits, LsbFirstAndRunsOutWithZeros) {
   s->in.input_pos = buf;
   s->in.input_left = 2;
   s->in.compressed_left = 2;
-  EXPECT_EQ(read_bits(*s, 3), 0x5u);   // low three bits of 0xA5
+  EXPECT_EQ(read_bits(*s, 3), 0x5u);    // low three bits of 0xA5
   EXPECT_EQ(read_bits(*s, 9), 0x194u);  // (0x3CA5 >> 3) & 0x1FF
   EXPECT_EQ(s->in.input_exhausted, 0);
-  EXPECT_EQ(read_bits(*s, 8), 0x3u);   // four bits left, zeros above them
+  EXPECT_EQ(read_bits(*s, 8), 0x3u);  // four bits left, zeros above them
   EXPECT_EQ(s->in.input_exhausted, 1);
   EXPECT_LT(s->in.bit_count, 0);
   EXPECT_EQ(read_byte(*s), -1);

@@ -85,6 +85,17 @@ TEST(Unshrink, HandBuiltStreams) {
   }
 }
 
+// A free code that is another code's prefix stays free through a partial
+// clear. (Found by fuzzing: the clear turned its -1 into 0x7FFF, a "used" code
+// whose prefix pointed far past the table.) 393 is sent first, before it
+// exists, so 257 = 393 + "A"; the clear frees 257 and must leave 393 free,
+// so the 393 that follows is the code being defined: previous "A" + "A".
+TEST(Unshrink, PartialClearLeavesAFreePrefixFree) {
+  auto r = run(codes({{393, 9}, {'A', 9}, {256, 9}, {2, 9}, {393, 9}}));
+  EXPECT_EQ(r.result, unshrink_ok);
+  EXPECT_EQ(r.output, (Bytes{393 & 0xFF, 'A', 'A', 'A'}));
+}
+
 // Damage that would index past the tables or loop: stopped, reported, bounded.
 TEST(Unshrink, DamagedStreamsStopAsBadData) {
   struct Case {

@@ -16,8 +16,9 @@ namespace enginetest {
 namespace {
 
 RunOutput run_with(EngineState* s, const std::vector<std::string>& args) {
-  std::vector<std::unique_ptr<char[]>> storage;
-  std::vector<char*> argv;
+  RunOutput r;
+  auto& storage = r.arguments;
+  auto& argv = r.argv;
   for (const std::string& a : args) {
     // Room as the installer gives its arguments (100 bytes) or more.
     std::size_t size = a.size() + 1 < 100 ? 100 : a.size() + 1;
@@ -27,7 +28,6 @@ RunOutput run_with(EngineState* s, const std::vector<std::string>& args) {
     argv.push_back(storage.back().get());
   }
   argv.push_back(nullptr);
-  RunOutput r;
   std::fflush(stdout);
   std::fflush(stderr);
   testing::internal::CaptureStdout();

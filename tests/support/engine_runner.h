@@ -2,6 +2,7 @@
 // prints on standard output and standard error.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct RunOutput {
   int result = -1;
   std::string out;  // standard output
   std::string err;  // standard error
+  // The vector the engine ran over: its lists (patterns, exclusions) point
+  // into it, so it lives as long as this record.
+  std::vector<std::unique_ptr<char[]>> arguments;
+  std::vector<char*> argv;
 };
 
 // args[0] is the program name. The engine gets writable copies and a
