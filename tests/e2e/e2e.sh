@@ -28,10 +28,25 @@ drive() {  # uidriver steps...
   "$run" "$VOK_UIDRIVER_EXE" "$@" </dev/null
 }
 
+# No window manager runs on the test display. Wine then waits two seconds
+# for one whenever a window is hidden, and draws no captions: tell it once
+# per prefix that its windows are neither managed nor decorated.
+x11_settings() {
+  local prefix="${VOK_WINEPREFIX:-$build/wineprefix}"
+  [ -f "$prefix/.vok-e2e-x11" ] && return
+  drive >/dev/null  # makes the prefix
+  for value in Managed Decorated; do
+    "$run" reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  done
+  : >"$prefix/.vok-e2e-x11"
+}
+
 no_profile_entry() { drive profile-delete "Vokatel " WindowPos; }
 
 # A dialog in a language: caption, buttons, the note, the check boxes, one
-# of the two pictures; then it is ended by "Cancel" or by closing it.
+# of the two pictures (both placed at box 304's left and box 300's top; the
+# test display's font leaves room for the small one only); then it is ended
+# by "Cancel" or by closing it.
 expect_dialog() {  # caption install cancel note how-to-end [start-directory]
   local caption="$1" install="$2" cancel="$3" note="$4" ending="$5" cwd="${6:--}"
   local end_steps=(click 2)
@@ -40,6 +55,7 @@ expect_dialog() {  # caption install cancel note how-to-end [start-directory]
     expect-text 1 "$install" expect-text 2 "$cancel" expect-text 105 "$note" \
     expect-check 300 0 expect-check 303 1 expect-check 304 1 expect-check 305 1 \
     expect-visible 201 1 expect-visible 200 0 expect-text 309 "" \
+    expect-place 201 304 300 200 180 expect-place 200 304 300 230 210 \
     "${end_steps[@]}" wait-exit 0
 }
 
@@ -48,6 +64,8 @@ nt_refusal() {  # archive title text
   drive env VOK_SYSVALUE_1=4 env VOK_SYSVALUE_0=351 start "$(exe)" - wait-box expect-windows 1 \
     expect-box-title "$2" expect-box-text "$3" expect-box-buttons OK answer OK wait-exit 0
 }
+
+x11_settings
 
 case "$case_name" in
   no_archive)
@@ -121,6 +139,17 @@ case "$case_name" in
       expect-box-text "Tous les fichiers écrasés intentionnellement ont été sauvegardés dans le même répertoire!" \
       answer OK wait-exit 0
     ;;
+  questions)
+    # ask_yes_no: Yes and No; only Yes counts. With 0x80 (overwrite and beta
+    # questions) No is the default button; otherwise Yes is. The buttons are
+    # labelled in the system's language, not the run's.
+    probe="$(winpath "$VOK_PROBE_EXE")"
+    drive start-with "$probe" - "0 17 0x80" wait-box expect-box-title "Information" \
+      expect-box-text "Overwrite existing option files with VOK's installation defaults (all VOK settings will be lost)?" \
+      expect-box-buttons "Yes|No" expect-box-default No answer Yes wait-exit 1 \
+      start-with "$probe" - "1 17 0x80" wait-box expect-box-buttons "Yes|No" answer No wait-exit 0 \
+      start-with "$probe" - "0 19 0" wait-box expect-box-default Yes close-box wait-exit 0
+    ;;
   progress_bar_cells)
     setup_with INSTALL.FIL
     steps=(start "$(exe)" - wait-dialog "VOK Install V3.062" expect-bar 308 0)
@@ -134,10 +163,6 @@ case "$case_name" in
     # The dialog in each language, as PNG files in the build tree.
     shots="$build/screenshots"
     mkdir -p "$shots"
-    drive >/dev/null  # starts the display and the prefix
-    # No window manager runs on the test display: Wine draws the captions
-    # and frames itself when told the windows are undecorated.
-    "$run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
     no_profile_entry
     display="${DISPLAY:-}"
     if ! { [ -n "$display" ] && DISPLAY="$display" xdpyinfo >/dev/null 2>&1; }; then

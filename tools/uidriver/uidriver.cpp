@@ -20,6 +20,8 @@
 //   expect-check ID 0|1          check box state
 //   expect-visible ID 0|1        control visibility
 //   expect-enabled ID 0|1        control enabled state
+//   expect-place ID LEFT TOP W H control ID's left edge is control LEFT's, its top
+//                                edge control TOP's, its size W x H pixels
 //   click ID                     click a button of the dialog
 //   close                        close the dialog (system menu "Close")
 //   send ID MESSAGE FIRST SECOND send a message to control ID, print its result
@@ -30,7 +32,9 @@
 //   expect-box-text TEXT         the box's message (read both as Unicode and with
 //                                GetWindowTextA in the system's ANSI code page)
 //   expect-box-buttons A|B       the box's buttons, in order, without "&"
+//   expect-box-default BUTTON    the box's default button
 //   answer BUTTON                press the box's button labelled BUTTON
+//   close-box                    close the box without a button (Escape / system menu)
 //   pause READY DONE             create file READY, then wait until file DONE exists
 //   wait-exit CODE               wait for the program to end with exit code CODE
 //
@@ -395,6 +399,18 @@ int main() {
           step == "expect-visible" ? (IsWindowVisible(c) ? 1 : 0) : (IsWindowEnabled(c) ? 1 : 0);
       if (state != number(2)) fail("%s %d: %d, expected %d", step.c_str(), number(1), state, number(2));
       used = 2;
+    } else if (step == "expect-place") {
+      need(left, 5, "expect-place");
+      RECT r{}, l{}, t{};
+      GetWindowRect(control(number(1)), &r);
+      GetWindowRect(control(number(2)), &l);
+      GetWindowRect(control(number(3)), &t);
+      if (r.left != l.left || r.top != t.top || r.right - r.left != number(4) ||
+          r.bottom - r.top != number(5)) {
+        fail("expect-place %d: at %ld,%ld size %ldx%ld; expected left %ld, top %ld, size %dx%d", number(1),
+             r.left, r.top, r.right - r.left, r.bottom - r.top, l.left, t.top, number(4), number(5));
+      }
+      used = 5;
     } else if (step == "click") {
       need(left, 1, "click");
       PostMessageW(control(number(1)), BM_CLICK, 0, 0);
@@ -470,6 +486,21 @@ int main() {
       if (names != from_utf8(arg(1)))
         fail("expect-box-buttons: %s, expected \"%s\"", shown(names).c_str(), arg(1).c_str());
       used = 1;
+    } else if (step == "expect-box-default") {
+      need(left, 1, "expect-box-default");
+      if (g_box == nullptr) fail("no message box (wait-box first)");
+      std::wstring found;
+      for (HWND b : box_buttons(g_box)) {
+        if ((GetWindowLongW(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+          found = without_ampersand(window_text(b));
+      }
+      if (found != from_utf8(arg(1)))
+        fail("expect-box-default: %s, expected \"%s\"", shown(found).c_str(), arg(1).c_str());
+      used = 1;
+    } else if (step == "close-box") {
+      if (g_box == nullptr) fail("no message box (wait-box first)");
+      PostMessageW(g_box, WM_SYSCOMMAND, SC_CLOSE, 0);
+      g_box = nullptr;
     } else if (step == "answer") {
       need(left, 1, "answer");
       if (g_box == nullptr) fail("no message box (wait-box first)");
