@@ -89,10 +89,10 @@ for archive in big small; do
   echo "=== $archive.zip: test, median wall time of $runs runs (ratio: time / unpak's time)"
   measure "${archive}_test" "true" "unpak -t" "$unpak -t -qq $zip" "7z t" "7z t $zip"
   echo "=== $archive.zip: extraction to /dev/shm"
-  measure "${archive}_x" "bash -c 'rm -rf $out && mkdir -p $out'" "unpak -qq -o -d" "$unpak -qq -o -d $out $zip" \
+  measure "${archive}_x" "bash -c 'rm -rf $out && mkdir -p $out'" "unpak -qq -o -d" "$unpak -qq -o $zip -d $out" \
     "7z x" "7z x -y -o$out $zip" "bsdtar -xf" "bsdtar -xf $zip -C $out"
   echo "  peak RSS (KiB): unpak -t $(rss "$unpak" -t -qq "$zip")," \
-    "unpak -d $(rm -rf "$out"; mkdir -p "$out"; rss "$unpak" -qq -o -d "$out" "$zip")," \
+    "unpak -d $(rm -rf "$out"; mkdir -p "$out"; rss "$unpak" -qq -o "$zip" -d "$out")," \
     "7z t $(rss 7z t "$zip"), 7z x $(rm -rf "$out"; mkdir -p "$out"; rss 7z x -y -o"$out" "$zip")," \
     "bsdtar $(rm -rf "$out"; mkdir -p "$out"; rss bsdtar -xf "$zip" -C "$out")"
   rm -rf "$out"
