@@ -114,7 +114,7 @@ struct InputState {
 };
 
 struct CentralHeader {
-  std::uint8_t version_made = 0;  // specification byte
+  std::uint8_t version_made = 0;  // zip format version, times ten
   std::uint8_t host_made = 0;     // host byte
   std::uint8_t version_needed = 0;
   std::uint8_t host_needed = 0;

@@ -28,7 +28,7 @@ inline constexpr std::size_t end_comment_length = 20;
 // Central file header: 46 bytes including the signature. Offsets below are
 // relative to the 42 bytes that follow the signature.
 inline constexpr std::size_t central_header_size = 42;
-inline constexpr std::size_t ch_version_made = 0;      // specification byte
+inline constexpr std::size_t ch_version_made = 0;      // zip format version, times ten
 inline constexpr std::size_t ch_host_made = 1;         // host system byte
 inline constexpr std::size_t ch_version_needed = 2;
 inline constexpr std::size_t ch_host_needed = 3;

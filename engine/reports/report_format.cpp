@@ -168,11 +168,11 @@ void dos_attribute_chars(unsigned a, const char* name, char* out7) {
 
 namespace {
 
-// "%d.%d" of a specification byte at `pos`, cut at the field's end: a byte of
+// "%d.%d" of a format version byte at `pos`, cut at the field's end: a byte of
 // 100 or more ("10.0") would otherwise write past the 15 characters.
-void put_version(AttributeField& field, std::size_t pos, unsigned spec) {
+void put_version(AttributeField& field, std::size_t pos, unsigned version) {
   char text[24];
-  std::snprintf(text, sizeof text, "%u.%u", spec / 10, spec % 10);
+  std::snprintf(text, sizeof text, "%u.%u", version / 10, version % 10);
   for (std::size_t i = 0; text[i] != '\0' && pos + i < report_field_width; ++i) field[pos + i] = text[i];
 }
 

@@ -111,7 +111,7 @@ TEST(ReportAttributes, OneLineField) {
       {2, 20, 0x1F9u << 16, "vms", "RWED,RWED,E 2.0"},  // blank at 11: version fits
       {2, 20, 0x1FDu << 16, "vms", "RWED,RWED,RE   "},  // blank at 12: no version
       {2, 20, 0x1E0u << 16, "vms", "RWED,R,     2.0"},
-      // A specification byte of 100 or more is cut to the field.
+      // A format version byte of 100 or more is cut to the field.
       {3, 100, 0100644u << 16, "big", "-rw-r--r--  10."},
       {0, 255, 0x20, "BIG", "-rw-a--     25."},
   };

@@ -43,7 +43,7 @@ struct Member {
   int deflate_level = 6;
 
   std::uint16_t flags = 0;
-  std::uint8_t version_made = 20;  // specification version x10
+  std::uint8_t version_made = 20;  // zip format version x10
   std::uint8_t host_made = 0;      // 0 FAT, 3 Unix, 11 NTFS, ...
   std::uint8_t version_needed = 20;
   std::uint8_t host_needed = 0;
