@@ -105,6 +105,12 @@ int run_method(EngineState& s) {
     case zipfmt::method_shrunk: {
       int r = unshrink(s);
       if (r == method_not_built) return r;
+      if (r == unshrink_bad_data) {
+        // Damaged data is named as such, like the other methods' bad data,
+        // rather than passed off as a memory shortage.
+        report_method_error(s, "invalid compressed (shrunk) data for ", "invalid compressed data for unshrink format");
+        return format_error;
+      }
       if (r != 0) {
         if (s.opt.quiet)
           std::fprintf(stderr, "  error:  not enough memory to unshrink %s\n", s.member.member_name.data());
