@@ -95,10 +95,6 @@ int read_tree(EngineState& s, unsigned symbols, const std::uint16_t* base, Decod
 // until it first reports the end, and the bytes fetched past it are counted
 // here in 64 bits (a member claiming gigabytes would overflow compressed_left
 // where long has 32 bits).
-// Bytes fetched past the end of the data after which decoding stops: a
-// complete member needs at most a few bytes of look-ahead past its end.
-constexpr std::int64_t explode_overrun_limit = 4096;
-
 class ExplodeBits {
  public:
   explicit ExplodeBits(EngineState& s) : s_(s) {}
@@ -131,8 +127,6 @@ class ExplodeBits {
 
   // Bytes still to take (negative: taken past the end) + whole bytes held.
   [[nodiscard]] std::int64_t unused_bytes() const { return left() + count_ / 8; }
-  // Read so far past the end that no real member gets there.
-  [[nodiscard]] bool overran() const { return past_end_ > explode_overrun_limit; }
   [[nodiscard]] std::int64_t left() const {
     return static_cast<std::int64_t>(s_.in.compressed_left) - past_end_;
   }
@@ -172,11 +166,6 @@ int explode_tokens(EngineState& s, const ExplodeTables& t, ExplodeBits& in,
   constexpr unsigned low_bits = LargeWindow ? 7 : 6;
   std::int64_t remaining = s.member.expected_output_size;
   while (remaining > 0) {
-    // A member whose data ends long before its stated size would otherwise
-    // be decoded from one-bits up to that size (gigabytes for a lying
-    // header); stop, and let the size check name the shortfall.
-    if (in.overran()) [[unlikely]]
-      break;
     in.need(1);
     unsigned is_literal = in.raw(1);
     in.drop(1);

@@ -61,12 +61,6 @@ static_assert(index_width(1) == 1 && index_width(2) == 1 && index_width(3) == 2 
 // of the data it is not asked again: the remaining bits are zeros, and
 // compressed_left does not run down by one per missing byte (which could
 // overflow a 32-bit long on a member claiming gigabytes).
-// Bytes of zeros read past the end of the data after which decoding stops:
-// a member whose data ends long before its stated size would otherwise be
-// decoded up to that size (gigabytes for a lying header). The shortened
-// output then fails its CRC check, which names the damage.
-constexpr std::int64_t unreduce_overrun_limit = 4096;
-
 class ReduceBits {
  public:
   explicit ReduceBits(EngineState& s) : s_(s), bits_(s.in.bit_buffer), count_(s.in.bit_count) {}
@@ -79,7 +73,6 @@ class ReduceBits {
 
   unsigned take(int n) {
     if (n > count_) refill();
-    if (ended_ && count_ <= 0) past_end_bits_ += n;
     unsigned v = bits_ & ((1u << n) - 1u);
     bits_ >>= n;
     count_ -= n;
@@ -104,11 +97,6 @@ class ReduceBits {
   std::uint32_t bits_;
   int count_;
   bool ended_ = false;
-  std::int64_t past_end_bits_ = 0;
-
- public:
-  // Read so far past the end that no real member gets there.
-  [[nodiscard]] bool overran() const { return past_end_bits_ > 8 * unreduce_overrun_limit; }
 };
 
 void read_follower_sets(EngineState& s, ReduceBits& bits) {
@@ -139,8 +127,6 @@ int unreduce(EngineState& s) {
   unsigned v = 0;
   unsigned length = 0;
   while (remaining > 0) {
-    if (bits.overran()) [[unlikely]]
-      break;
     unsigned byte;
     unsigned count = s.unreduce.follower_count[previous];
     if (count == 0 || bits.take(1) == 1)
