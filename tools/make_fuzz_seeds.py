@@ -10,6 +10,7 @@ whole-archive target. To seed a new target, add a function to SEEDS.
 """
 import io
 import os
+import struct
 import sys
 import zipfile
 import zlib
@@ -66,6 +67,17 @@ def zip_bytes(members, comment=b""):
     return buf.getvalue()
 
 
+def raw_member_zip(name, method, flags, data, stated_size, crc=0):
+    """One member of given compressed bytes whose headers state any size."""
+    n = name.encode()
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, flags, method, 0, 0x2A21, crc,
+                        len(data), stated_size, len(n), 0) + n + data
+    central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 10, 10, flags, method, 0, 0x2A21, crc,
+                          len(data), stated_size, len(n), 0, 0, 0, 0, 0x20, 0) + n
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(central), len(local), 0)
+    return local + central + end
+
+
 def archive_seeds(corpus_dir):
     seeds = {
         "deflated": zip_bytes([("a.txt", text(2000, 4), zipfile.ZIP_DEFLATED),
@@ -73,6 +85,10 @@ def archive_seeds(corpus_dir):
         "stored": zip_bytes([("s.txt", text(500, 6), zipfile.ZIP_STORED), ("empty", b"", zipfile.ZIP_STORED)]),
         "comment": zip_bytes([("c.txt", b"hello\r\n", zipfile.ZIP_DEFLATED)], comment=b"archive comment"),
         "empty": zip_bytes([]),
+        # Headers claiming 4 GiB for a few bytes of data: imploded (two trees of
+        # 64 six-bit codes, no tokens) and reduced (all follower sets empty).
+        "lying_size_imploded": raw_member_zip("i", 6, 0, bytes([3, 0xF5, 0xF5, 0xF5, 0xF5]) * 2, 0xFFFFFFF0),
+        "lying_size_reduced": raw_member_zip("r", 3, 0, bytes(192), 0xFFFFFFF0),
     }
     if corpus_dir and os.path.isdir(corpus_dir):
         for sub in ("deflate", "edge", "legacy"):

@@ -90,6 +90,11 @@ int read_tree(EngineState& s, unsigned symbols, const std::uint16_t* base, Decod
   return built ? explode_ok : explode_bad_code;
 }
 
+// Bytes fetched past the end of the data after which the member counts as
+// cut short. Without a bound, a header claiming gigabytes would have explode
+// decode one-bits up to that size.
+constexpr std::int64_t explode_overrun_limit = 4096;
+
 // The bit accumulator of the decoding loop, in locals. Past the end of the
 // data each byte fetched reads as all one bits; read_byte is asked only
 // until it first reports the end, and the bytes fetched past it are counted
@@ -127,6 +132,9 @@ class ExplodeBits {
 
   // Bytes still to take (negative: taken past the end) + whole bytes held.
   [[nodiscard]] std::int64_t unused_bytes() const { return left() + count_ / 8; }
+  // Fetched so far past the end that the data cannot be whole: a complete
+  // member looks at most a few bytes ahead of its last code.
+  [[nodiscard]] bool overran() const { return past_end_ > explode_overrun_limit; }
   [[nodiscard]] std::int64_t left() const {
     return static_cast<std::int64_t>(s_.in.compressed_left) - past_end_;
   }
@@ -166,6 +174,8 @@ int explode_tokens(EngineState& s, const ExplodeTables& t, ExplodeBits& in,
   constexpr unsigned low_bits = LargeWindow ? 7 : 6;
   std::int64_t remaining = s.member.expected_output_size;
   while (remaining > 0) {
+    if (in.overran()) [[unlikely]]
+      return explode_bad_code;
     in.need(1);
     unsigned is_literal = in.raw(1);
     in.drop(1);

@@ -7,7 +7,8 @@
 
 enum ExplodeResult : int {
   explode_ok = 0,
-  explode_bad_code = 1,        // an invalid code, or a tree whose code set is incomplete
+  explode_bad_code = 1,        // an invalid code, a tree whose code set is incomplete, or data that
+                               // ended more than 4096 bytes before the uncompressed size
   explode_oversubscribed = 2,  // a tree's code set is over-subscribed
   explode_no_memory = 3,       // a decoding table could not be allocated
   explode_bad_tree = 4,        // a tree description passes its symbol count or falls short of it

@@ -60,7 +60,15 @@ static_assert(index_width(1) == 1 && index_width(2) == 1 && index_width(3) == 2 
 // The global bit reader held in locals. Once read_byte has reported the end
 // of the data it is not asked again: the remaining bits are zeros, and
 // compressed_left does not run down by one per missing byte (which could
-// overflow a 32-bit long on a member claiming gigabytes).
+// overflow a 32-bit long on a member claiming gigabytes). The zero bits taken
+// are counted, so that decoding can stop once no real member could be
+// reading them.
+// Bytes of zero bits read past the end of the data after which the member
+// counts as cut short. A real member's last code ends in its last byte;
+// without a bound a header claiming gigabytes would be decoded up to that
+// size from nothing.
+constexpr std::int64_t unreduce_overrun_limit = 4096;
+
 class ReduceBits {
  public:
   explicit ReduceBits(EngineState& s) : s_(s), bits_(s.in.bit_buffer), count_(s.in.bit_count) {}
@@ -73,6 +81,7 @@ class ReduceBits {
 
   unsigned take(int n) {
     if (n > count_) refill();
+    if (ended_ && count_ <= 0) past_end_bits_ += n;
     unsigned v = bits_ & ((1u << n) - 1u);
     bits_ >>= n;
     count_ -= n;
@@ -97,6 +106,10 @@ class ReduceBits {
   std::uint32_t bits_;
   int count_;
   bool ended_ = false;
+  std::int64_t past_end_bits_ = 0;
+
+ public:
+  [[nodiscard]] bool overran() const { return past_end_bits_ > 8 * unreduce_overrun_limit; }
 };
 
 void read_follower_sets(EngineState& s, ReduceBits& bits) {
@@ -127,6 +140,10 @@ int unreduce(EngineState& s) {
   unsigned v = 0;
   unsigned length = 0;
   while (remaining > 0) {
+    if (bits.overran()) [[unlikely]] {
+      (void)window.finish();
+      return unreduce_data_ended;
+    }
     unsigned byte;
     unsigned count = s.unreduce.follower_count[previous];
     if (count == 0 || bits.take(1) == 1)

@@ -207,6 +207,31 @@ TEST(Explode, CompressedSizeCheck) {
   }
 }
 
+// Past the end of the data the bits read as ones: literals of 0xFF (raw) or
+// of the tree's all-ones code. Up to 4096 bytes of them still decode (the
+// size check then names the shortfall); a stated size that needs more stops
+// with bad data rather than decoding up to 4 GiB from nothing.
+TEST(Explode, DecodingStopsWhenTheDataEndedLongAgo) {
+  const Variant& v = variants[3];  // raw literals: 9 one-bits per 0xFF literal
+  ImplodeWriter w = flat_writer(v);
+  w.literal('a');
+  const Bytes data = w.finish();
+  struct Case {
+    std::uint32_t usize;
+    int result;
+  } cases[] = {{1 + 3000, explode_size_mismatch}, {1 + 5000, explode_bad_code}, {0xFFFFFFFFu, explode_bad_code}};
+  for (const auto& c : cases) {
+    auto r = run(data, v.flags(), c.usize);
+    EXPECT_EQ(r.result, c.result) << c.usize;
+    if (c.result == explode_size_mismatch) {
+      EXPECT_EQ(r.output.size(), c.usize);
+      EXPECT_EQ(r.output[0], 'a');
+      EXPECT_EQ(r.output.back(), 0xFF);
+    }
+    EXPECT_LE(r.output.size(), 4096u * 8 / 9 + 32768u) << c.usize;
+  }
+}
+
 // The distance table's first level is 8 bits wide only above 200000
 // compressed bytes. Both widths decode the same codes; members of exactly
 // 200000 and 200001 bytes round-trip.

@@ -4,6 +4,7 @@
 // factors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,25 @@ TEST(Unreduce, FollowerStage) {
 TEST(Unreduce, ZeroBitsPastTheEndWithEmptySets) {
   auto r = decode(plain({'a'}), 2, 5);
   EXPECT_EQ(r.output, (Bytes{'a', 0, 0, 0, 0}));
+}
+
+// Zero bits are read for up to 4096 bytes past the end of the data; a stated
+// size beyond that stops decoding short (the CRC check then fails) instead of
+// producing up to 4 GiB from nothing.
+TEST(Unreduce, DecodingStopsWhenTheDataEndedLongAgo) {
+  Bytes full(1 + 4096, 0);
+  full[0] = 'a';
+  auto within = decode(plain({'a'}), 2, static_cast<std::uint32_t>(full.size()));
+  EXPECT_EQ(within.result, 0);
+  EXPECT_EQ(within.output, full);
+
+  for (std::uint32_t size : {100000u, 0xFFFFFFFFu}) {
+    auto cut = decode(plain({'a'}), 2, size);
+    EXPECT_EQ(cut.result, unreduce_data_ended) << size;
+    ASSERT_GE(cut.output.size(), full.size()) << size;
+    EXPECT_LE(cut.output.size(), full.size() + 8) << size;
+    EXPECT_TRUE(std::equal(full.begin(), full.end(), cut.output.begin())) << size;
+  }
 }
 
 // A run is copied whole past the size, but never more than one run.
