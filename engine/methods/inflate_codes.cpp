@@ -29,8 +29,8 @@ static_assert(std::endian::native == std::endian::little, "the 8-byte refill ass
 namespace {
 
 constexpr unsigned max_match = 258;
-// Fast path: room for the longest match plus the 8-byte overcopy of wordwise copies.
-constexpr unsigned window_fast_limit = output_window_size - max_match - 8;
+// Fast path: room for the longest match.
+constexpr unsigned window_fast_limit = output_window_size - max_match;
 
 inline std::uint64_t load64(const std::uint8_t* p) {
   std::uint64_t v;
@@ -39,17 +39,32 @@ inline std::uint64_t load64(const std::uint8_t* p) {
 }
 
 // Copies `length` bytes from `distance` back (1 <= distance <= pos) in the
-// window, with room for 8 bytes of overcopy behind the end.
+// window, writing exactly `length` bytes: the bytes ahead of the window
+// position are the previous window's, which a later match of distance near
+// 32768 still reads, so nothing may spill past the end of the copy. Wide
+// pieces are used where the distance allows; the last piece is the one that
+// ends exactly at the end (it may overlap the piece before it, which then
+// rewrites the same bytes).
+template <unsigned Width>
+inline void copy_pieces(std::uint8_t* dst, const std::uint8_t* src, unsigned length) {
+  std::uint8_t* const end = dst + length;
+  while (end - dst > static_cast<std::ptrdiff_t>(Width)) {
+    std::memcpy(dst, src, Width);
+    dst += Width;
+    src += Width;
+  }
+  std::memcpy(end - Width, src + (end - dst) - Width, Width);
+}
+
 inline void copy_match_fast(std::uint8_t* dst, unsigned distance, unsigned length) {
   const std::uint8_t* src = dst - distance;
-  if (distance >= 8) {
-    // Each 8-byte word reads only bytes written before it.
-    std::uint8_t* const end = dst + length;
-    do {
-      std::memcpy(dst, src, 8);
-      dst += 8;
-      src += 8;
-    } while (dst < end);
+  // Each piece reads only bytes written before it: distance >= its width.
+  if (distance >= 16 && length >= 16) {
+    copy_pieces<16>(dst, src, length);
+  } else if (distance >= 8 && length >= 8) {
+    copy_pieces<8>(dst, src, length);
+  } else if (distance >= 4 && length >= 4) {
+    copy_pieces<4>(dst, src, length);
   } else if (distance == 1) {
     std::memset(dst, *src, length);
   } else {
@@ -145,30 +160,50 @@ int decode_block_codes(EngineState& s, const DecodeEntry* literal_table, unsigne
     const long input_avail = std::min(s.in.input_left, s.in.compressed_left);
     if (input_avail >= 8 && st.window_pos <= window_fast_limit) {
       const std::uint8_t* in_next = s.in.input_pos;
-      const std::uint8_t* const in_last =
-          in_next + (input_avail - 8);  // last position an 8-byte load may start
+      const std::uint8_t* const in_last = in_next + (input_avail - 8);  // last start of an 8-byte load
+      std::uint8_t* out = window + st.window_pos;
+      std::uint8_t* const out_last = window + window_fast_limit;
       std::uint64_t bits = st.inflate_bits;
       unsigned count = st.inflate_bit_count;
-      unsigned pos = st.window_pos;
       int status = 0;  // 0 go on, 1 end of block, -1 bad data
 
-      do {
+      // Each round starts with the accumulator refilled to 56+ bits by one
+      // unaligned load, which never reaches past the member's data. The
+      // entry of the next code is looked up ahead, while the previous symbol
+      // is still being stored or copied: a round consumes at most 48 bits, and
+      // the bits above `count` are the stream's own next bits (the load filled
+      // all 64), so the 9 bits of that first-level lookup are always there.
+      auto refill = [&] {
         bits |= load64(in_next) << count;
         in_next += (63 - count) >> 3;
         count |= 56;
-
-        const DecodeEntry* e = &literal_table[bits & literal_mask];
+      };
+      auto next_round = [&] {
+        if (in_next > in_last || out > out_last) return false;
+        refill();
+        return true;
+      };
+      auto consume = [&](unsigned n) {
+        bits >>= n;
+        count -= n;
+      };
+      refill();
+      const DecodeEntry* e = &literal_table[bits & literal_mask];
+      do {
         if (e->op == OP_LITERAL) {
-          // Literals in a row: each takes at most 15 bits, so two fit in the
-          // 56 refilled bits with room left for the next decision.
-          bits >>= e->bits;
-          count -= e->bits;
-          window[pos++] = static_cast<std::uint8_t>(e->value);
+          // Up to three literals per refill: each code takes at most 15 bits,
+          // which leaves the next lookup its 9 bits.
+          consume(e->bits);
+          *out++ = static_cast<std::uint8_t>(e->value);
           e = &literal_table[bits & literal_mask];
           if (e->op != OP_LITERAL) continue;
-          bits >>= e->bits;
-          count -= e->bits;
-          window[pos++] = static_cast<std::uint8_t>(e->value);
+          consume(e->bits);
+          *out++ = static_cast<std::uint8_t>(e->value);
+          e = &literal_table[bits & literal_mask];
+          if (e->op != OP_LITERAL) continue;
+          consume(e->bits);
+          *out++ = static_cast<std::uint8_t>(e->value);
+          e = &literal_table[bits & literal_mask];
           continue;
         }
         while (e->op > OP_LITERAL) {
@@ -176,24 +211,22 @@ int decode_block_codes(EngineState& s, const DecodeEntry* literal_table, unsigne
             status = -1;
             break;
           }
-          bits >>= e->bits;
-          count -= e->bits;
+          consume(e->bits);
           e = &e->next[bits & ((std::uint64_t{1} << (e->op - OP_LINK_BASE)) - 1)];
         }
         if (status != 0) break;
-        bits >>= e->bits;
-        count -= e->bits;
+        consume(e->bits);
         if (e->op == OP_LITERAL) {
-          window[pos++] = static_cast<std::uint8_t>(e->value);
+          *out++ = static_cast<std::uint8_t>(e->value);
+          e = &literal_table[bits & literal_mask];
           continue;
         }
-        if (e->op == OP_END_OF_BLOCK) {
+        if (e->op == OP_END_OF_BLOCK) [[unlikely]] {
           status = 1;
           break;
         }
         const unsigned length = e->value + static_cast<unsigned>(bits & ((std::uint64_t{1} << e->op) - 1));
-        bits >>= e->op;
-        count -= e->op;
+        consume(e->op);
 
         if (distance_table == nullptr) [[unlikely]] {
           status = -1;
@@ -205,24 +238,31 @@ int decode_block_codes(EngineState& s, const DecodeEntry* literal_table, unsigne
             status = -1;
             break;
           }
-          bits >>= e->bits;
-          count -= e->bits;
+          consume(e->bits);
           e = &e->next[bits & ((std::uint64_t{1} << (e->op - OP_LINK_BASE)) - 1)];
         }
         if (status != 0) break;
-        bits >>= e->bits;
-        count -= e->bits;
+        consume(e->bits);
         const unsigned distance = e->value + static_cast<unsigned>(bits & ((std::uint64_t{1} << e->op) - 1));
-        bits >>= e->op;
-        count -= e->op;
+        consume(e->op);
+        e = &literal_table[bits & literal_mask];
 
+        const auto pos = static_cast<unsigned>(out - window);
         if (distance <= pos) [[likely]] {
-          copy_match_fast(window + pos, distance, length);
-          pos += length;
+          copy_match_fast(out, distance, length);
+          out += length;
+        } else if (const unsigned tail = distance - pos; length <= output_window_size - distance) {
+          // The source starts `tail` bytes before the window's end and does
+          // not reach the destination: that piece in one block, the rest from
+          // the window's start.
+          const unsigned piece = std::min(tail, length);
+          std::memcpy(out, window + output_window_size - tail, piece);
+          if (piece < length) copy_match_fast(out + piece, distance, length - piece);
+          out += length;
         } else {
-          pos = copy_match_wrapping(s, pos, distance, length);  // source wraps around the window's end
+          out = window + copy_match_wrapping(s, pos, distance, length);
         }
-      } while (in_next <= in_last && pos <= window_fast_limit);
+      } while (next_round());
 
       const long used = in_next - s.in.input_pos;
       s.in.input_pos += used;
@@ -230,7 +270,7 @@ int decode_block_codes(EngineState& s, const DecodeEntry* literal_table, unsigne
       s.in.compressed_left -= used;
       st.inflate_bits = bits;
       st.inflate_bit_count = count;
-      st.window_pos = pos;
+      st.window_pos = static_cast<unsigned>(out - window);
       if (status == 1) return inflate_ok;
       if (status < 0) return inflate_bad_data;
       continue;

@@ -154,6 +154,40 @@ TEST(InflateFixed, SourceAboveWindowPosCopiesInPieces) {
   }
 }
 
+// Once the window has been passed on, the bytes ahead of the window
+// position are the previous window's, and a match of distance near 32768
+// reads them. A copy must therefore write exactly its length: a wide copy
+// that spills past its end would overwrite bytes a later match still needs.
+TEST(InflateFixed, CopiesNeverSpillOntoThePreviousWindow) {
+  Code lit = fixed_literal_code(), dist = fixed_distance_code();
+  const Bytes head = pattern(40000, 5);
+  struct Case {
+    unsigned near_length, near_distance;  // a match that a wide copy would spill from
+    unsigned far_length, far_distance;    // then one that reads just past it
+  };
+  const Case cases[] = {{10, 20, 20, 32767}, {3, 40, 10, 32765}, {17, 17, 30, 32760},
+                        {100, 64, 40, 32740}, {9, 9, 3, 32768},  {40, 1, 258, 32737}};
+  for (const Case& c : cases) {
+    BitWriter w;
+    put_stored(w, false, Bytes(head.begin(), head.begin() + 30000));
+    put_stored(w, false, Bytes(head.begin() + 30000, head.end()));
+    w.bits(1, 1).bits(1, 2);
+    put_match(w, lit, dist, c.near_length, c.near_distance);
+    put_match(w, lit, dist, c.far_length, c.far_distance);
+    for (int i = 0; i < 16; ++i) lit.put(w, 'a' + i);  // enough input behind for the fast path
+    lit.put(w, 256);
+    Bytes expect = head;
+    for (unsigned i = 0; i < c.near_length; ++i) expect.push_back(expect[expect.size() - c.near_distance]);
+    for (unsigned i = 0; i < c.far_length; ++i) expect.push_back(expect[expect.size() - c.far_distance]);
+    for (int i = 0; i < 16; ++i) expect.push_back(static_cast<std::uint8_t>('a' + i));
+    Runner r;
+    RunResult got = r.run(w.finish());
+    EXPECT_EQ(got.result, 0) << c.near_length << "@" << c.near_distance;
+    EXPECT_EQ(got.output, expect) << c.near_length << "@" << c.near_distance << ", then " << c.far_length
+                                  << "@" << c.far_distance;
+  }
+}
+
 TEST(InflateFixed, LongRunsOfMatchesAndLiterals) {
   // Enough symbols for the fast path, with every length and many distances.
   Code lit = fixed_literal_code(), dist = fixed_distance_code();
