@@ -4,7 +4,8 @@
 // read_byte is the hot path of every decoder: it is inline, and falls back to
 // fill_input_buffer only when the buffer is empty. Past the member's end it
 // keeps returning -1 and lets compressed_left go negative, which is how a
-// decoder learns how far it overran.
+// decoder learns how far it overran; a file that ends first ends the member's
+// data there (compressed_left -1).
 #pragma once
 
 #include "engine/engine_state.h"

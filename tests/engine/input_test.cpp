@@ -7,7 +7,9 @@
 
 #include "engine/input.h"
 #include "engine/output_stream.h"
+#include "platform/sys_file.h"
 #include "support/corpus.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -47,6 +49,29 @@ TEST(ReadBits, LsbFirstAndRunsOutWithZeros) {
   EXPECT_EQ(s->in.input_exhausted, 1);
   EXPECT_LT(s->in.bit_count, 0);
   EXPECT_EQ(read_byte(*s), -1);
+}
+
+// A member whose stated compressed size passes the end of the file: its
+// data ends with the file, and from then on read_byte counts below zero
+// without reading again, so a decoder's overrun bound applies.
+TEST(ReadByte, TheFileEndEndsTheMembersData) {
+  testutil::ScratchDir dir;
+  const std::string path = dir / "short.bin";
+  testutil::write_file(path, "xyz");
+  auto s = std::make_unique<EngineState>();
+  s->archive.archive_fd = sys::FileHandle(sys::open_read(path.c_str()));
+  ASSERT_TRUE(s->archive.archive_fd.valid());
+  s->in.input_buffer = std::make_unique<std::uint8_t[]>(input_block_size + input_spare_size);
+  s->in.input_pos = s->in.input_buffer.get();
+  s->in.input_left = 0;
+  s->in.compressed_left = 0x7FFFFFF0;
+  EXPECT_EQ(read_byte(*s), 'x');
+  EXPECT_EQ(read_byte(*s), 'y');
+  EXPECT_EQ(read_byte(*s), 'z');
+  EXPECT_EQ(read_byte(*s), -1);
+  EXPECT_EQ(s->in.compressed_left, -1);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(read_byte(*s), -1);
+  EXPECT_EQ(s->in.compressed_left, -11);
 }
 
 }  // namespace

@@ -456,6 +456,11 @@ TEST(InflateTruncated, StopsSoonAfterTheMembersEnd) {
        }(),
        3000, 1},
       {"empty member (ones: a last block of type 3)", {}, -1, 2},
+      // The file ends long before the stated compressed size: the member's
+      // data ends with it (the stream would otherwise be read on towards 2 GiB).
+      // 0xFA: BFINAL=0, BTYPE=01, then the first five one-bits of literal 255,
+      // whose code all the ones after the end repeat.
+      {"file shorter than the stated size", Bytes{0xFA}, 0x7FFFFFF0, 1},
   };
   for (const auto& c : cases) {
     Runner r;
