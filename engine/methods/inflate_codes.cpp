@@ -29,8 +29,10 @@ static_assert(std::endian::native == std::endian::little, "the 8-byte refill ass
 namespace {
 
 constexpr unsigned max_match = 258;
-// Fast path: room for the longest match.
-constexpr unsigned window_fast_limit = output_window_size - max_match;
+// Fast path: a round starts at or below this position, so even the longest
+// match leaves the position below the window's end (the careful path stores
+// a byte before it checks for a full window).
+constexpr unsigned window_fast_limit = output_window_size - max_match - 1;
 
 inline std::uint64_t load64(const std::uint8_t* p) {
   std::uint64_t v;

@@ -188,6 +188,32 @@ TEST(InflateFixed, CopiesNeverSpillOntoThePreviousWindow) {
   }
 }
 
+// Matches and literals that end exactly at the window's end, in the fast
+// path, must pass the full window on before the next byte is written.
+TEST(InflateFixed, SymbolsEndingAtTheWindowsEnd) {
+  Code lit = fixed_literal_code(), dist = fixed_distance_code();
+  for (unsigned length : {258u, 100u, 3u}) {
+    for (unsigned before : {0u, 1u, 2u, 3u}) {  // literals between the stored part and the match
+      const Bytes head = pattern(output_window_size - length - before, 9);
+      BitWriter w;
+      put_stored(w, false, head);
+      w.bits(1, 1).bits(1, 2);
+      for (unsigned i = 0; i < before; ++i) lit.put(w, 'k');
+      put_match(w, lit, dist, length, 1);
+      for (int i = 0; i < 40; ++i) lit.put(w, 'a' + i % 26);
+      lit.put(w, 256);
+      Bytes expect = head;
+      expect.insert(expect.end(), before, 'k');
+      for (unsigned i = 0; i < length; ++i) expect.push_back(expect.back());
+      for (int i = 0; i < 40; ++i) expect.push_back(static_cast<std::uint8_t>('a' + i % 26));
+      Runner r;
+      RunResult got = r.run(w.finish());
+      EXPECT_EQ(got.result, 0) << length << ", " << before;
+      EXPECT_EQ(got.output, expect) << length << ", " << before;
+    }
+  }
+}
+
 TEST(InflateFixed, LongRunsOfMatchesAndLiterals) {
   // Enough symbols for the fast path, with every length and many distances.
   Code lit = fixed_literal_code(), dist = fixed_distance_code();
