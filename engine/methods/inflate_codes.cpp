@@ -2,13 +2,13 @@
 // block, up to its end-of-block code.
 //
 // Two paths share the state. The fast path runs while the input buffer holds
-// at least 8 bytes of the member and the window has room for a whole match
-// plus copy slack: the accumulator, its count, the window position and the
-// input cursor live in locals; each round refills the accumulator to 56+ bits
-// with one unaligned 8-byte load (enough for a longest literal/length code,
-// its extra bits, a longest distance code and its extra bits), decodes
-// literals in a row while they keep coming, and copies matches with block
-// copies. The careful path decodes one symbol at a time through read_byte, so
+// at least 8 bytes of the member and the window has room for a whole match:
+// the accumulator, its count, the window position and the input cursor live
+// in locals; each round refills the accumulator to 56+ bits with one
+// unaligned 8-byte load (enough for a longest literal/length code, its extra
+// bits, a longest distance code and its extra bits), decodes up to three
+// literals in a row, and copies matches in wide pieces, also when the source
+// wraps around the window's end. The careful path decodes one symbol at a time through read_byte, so
 // it meets the input buffer's refill, the member's end (one-bits, then the
 // overrun limit) and the window wrap exactly as the byte-wise definition does;
 // it takes over near those edges and hands back as soon as they are passed.
