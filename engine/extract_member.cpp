@@ -111,12 +111,8 @@ int run_method(EngineState& s) {
         report_method_error(s, "invalid compressed (shrunk) data for ", "invalid compressed data for unshrink format");
         return format_error;
       }
-      if (r != 0) {
-        if (s.opt.quiet)
-          std::fprintf(stderr, "  error:  not enough memory to unshrink %s\n", s.member.member_name.data());
-        else
-          std::fprintf(stderr, "\n  error:  not enough memory for unshrink operation\n");
-      }
+      if (r != 0)
+        report_method_error(s, "not enough memory to unshrink ", "not enough memory for unshrink operation");
       return r;
     }
     case zipfmt::method_reduced1:

@@ -212,21 +212,12 @@ Walk read_central_entry(EngineState& s, unsigned position, int& result, unsigned
   if (!candidate) {
     const char* name = ms.member_name.data();
     const int ignore_case = (ms.current_member->flags & member_lowercase) ? 1 : 0;
-    for (int i = 0; s.args.patterns != nullptr && s.args.patterns[i] != nullptr; ++i) {
-      if (wildcard_match(name, s.args.patterns[i], ignore_case)) {
-        if (pattern_matched && i < s.args.pattern_count) pattern_matched[i] = 1;
-        candidate = true;
-        break;
-      }
-    }
-    if (candidate) {
-      for (int i = 0; s.args.exclusions != nullptr && s.args.exclusions[i] != nullptr; ++i) {
-        if (wildcard_match(name, s.args.exclusions[i], ignore_case)) {
-          if (exclusion_matched && i < s.args.exclusion_count) exclusion_matched[i] = 1;
-          candidate = false;
-          break;
-        }
-      }
+    // The first pattern and the first exclusion that match are marked used.
+    if (const int p = first_matching_pattern(name, s.args.patterns, ignore_case); p >= 0) {
+      if (pattern_matched && p < s.args.pattern_count) pattern_matched[p] = 1;
+      const int x = first_matching_pattern(name, s.args.exclusions, ignore_case);
+      if (x >= 0 && exclusion_matched && x < s.args.exclusion_count) exclusion_matched[x] = 1;
+      candidate = x < 0;
     }
   }
   if (candidate) {

@@ -119,6 +119,12 @@ int wildcard_match(const char* name, const char* pattern, int ignore_case) {
                     reinterpret_cast<const unsigned char*>(name), ignore_case) == 1;
 }
 
+int first_matching_pattern(const char* name, char* const* patterns, int ignore_case) {
+  for (int i = 0; patterns != nullptr && patterns[i] != nullptr; ++i)
+    if (wildcard_match(name, patterns[i], ignore_case)) return i;
+  return -1;
+}
+
 namespace {
 
 // Copies dir + name into expanded_name when it fits with room for ".zip".

@@ -9,6 +9,10 @@
 // negation, `\` escapes the next character.
 [[nodiscard]] int wildcard_match(const char* name, const char* pattern, int ignore_case);
 
+// Index of the first pattern of a NULL-terminated list (a null list is
+// empty) that matches the whole name, or -1.
+[[nodiscard]] int first_matching_pattern(const char* name, char* const* patterns, int ignore_case);
+
 // 1 matched, 0 no match, 2 no match and no later position of an enclosing `*`
 // can match either.
 [[nodiscard]] int match_rest(const unsigned char* pattern, const unsigned char* name, int ignore_case);

@@ -8,10 +8,11 @@
 // unaligned 8-byte load (enough for a longest literal/length code, its extra
 // bits, a longest distance code and its extra bits), decodes up to three
 // literals in a row, and copies matches in wide pieces, also when the source
-// wraps around the window's end. The careful path decodes one symbol at a time through read_byte, so
-// it meets the input buffer's refill, the member's end (one-bits, then the
-// overrun limit) and the window wrap exactly as the byte-wise definition does;
-// it takes over near those edges and hands back as soon as they are passed.
+// wraps around the window's end. The careful path decodes one symbol at a
+// time through read_byte, so it meets the input buffer's refill, the member's
+// end (one-bits, then the overrun limit) and the window wrap exactly as the
+// byte-wise definition does; it takes over near those edges and hands back as
+// soon as they are passed.
 //
 // Match copies: the source is window_pos - distance modulo 32768. Distances are
 // not checked against the output produced so far; a reach before the member's

@@ -44,21 +44,8 @@ void format_ratio(char (&out)[16], int r) {
 
 bool member_selected(const EngineState& s, const char* name, int ignore_case) {
   if (s.opt.all_members) return true;
-  bool matched = false;
-  if (s.args.patterns != nullptr) {
-    for (char** p = s.args.patterns; *p != nullptr; ++p) {
-      if (wildcard_match(name, *p, ignore_case)) {
-        matched = true;
-        break;
-      }
-    }
-  }
-  if (!matched) return false;
-  if (s.args.exclusions != nullptr) {
-    for (char** x = s.args.exclusions; *x != nullptr; ++x)
-      if (wildcard_match(name, *x, ignore_case)) return false;
-  }
-  return true;
+  return first_matching_pattern(name, s.args.patterns, ignore_case) >= 0 &&
+         first_matching_pattern(name, s.args.exclusions, ignore_case) < 0;
 }
 
 // Restores current_member to the batch when the listing ends, on every path.
